@@ -1,0 +1,62 @@
+#include "core/watcher.h"
+
+namespace petariko {
+
+void Watcher::Tick() {
+  if (shared_.blnBusy) return;
+
+  const int cut = settings_.lngCutButton;
+  const int gesture = settings_.lngGestureButton;
+  // Four queries in this order; the release test uses the first pair for "none held" and
+  // the second pair for "both held".
+  const bool cut_first = IsHeld(cut);
+  const bool gesture_first = IsHeld(gesture);
+  const bool cut_second = IsHeld(cut);
+  const bool gesture_second = IsHeld(gesture);
+
+  const bool both_held = cut_second && gesture_second;
+  const bool none_held = !cut_first && !gesture_first;
+  if (both_held || none_held || shared_.blnCutShown) {
+    Release();
+  } else {
+    Hold();
+  }
+}
+
+void Watcher::Release() {
+  if (trace_.IsTracing()) {
+    if (intMode_ == TraceMode::kCutout) {
+      trace_.FinishCutout();
+    } else if (intMode_ == TraceMode::kGesture) {
+      trace_.FinishGesture();
+    }
+  }
+  intHoldCount_ = 0;
+  waiting_for_release_ = false;
+}
+
+void Watcher::Hold() {
+  if (IsHeld(settings_.lngCutButton)) {
+    intMode_ = TraceMode::kCutout;
+  } else if (IsHeld(settings_.lngGestureButton)) {
+    intMode_ = TraceMode::kGesture;
+  }
+
+  const Point cursor = input_.CursorPos();
+  if (intHoldCount_ == 0) ptAnchor_ = cursor;
+  if (cursor == ptAnchor_ && intHoldCount_ < kHoldCountLimit) ++intHoldCount_;
+
+  if (!trace_.IsTracing()) {
+    if (intHoldCount_ == settings_.intWaitTime && !waiting_for_release_) {
+      trace_.Start(intMode_, cursor);
+    }
+    return;
+  }
+
+  if (trace_.Step(intMode_, cursor) == StepOutcome::kTooLong) {
+    waiting_for_release_ = true;
+    trace_.ReportTooLong();
+  }
+}
+
+}  // namespace petariko

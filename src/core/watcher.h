@@ -1,0 +1,72 @@
+// The 100 ms tick that watches the two configured mouse buttons and decides when a trace
+// starts, steps and finishes (Form1's timer).
+#pragma once
+
+#include "core/point.h"
+#include "core/settings_store.h"
+
+namespace petariko {
+
+// What the watcher needs from the desktop.
+class InputPort {
+ public:
+  virtual ~InputPort() = default;
+  // True when the button with this virtual-key code is down now, whichever window has focus.
+  virtual bool IsKeyDown(int virtual_key) = 0;
+  virtual Point CursorPos() = 0;
+};
+
+enum class TraceMode { kNone = 0, kCutout = 1, kGesture = 2 };
+
+enum class StepOutcome {
+  kContinued,
+  kTooLong,  // the length limit abandoned the trace; it is already reset and hidden
+};
+
+// The trace the watcher drives: the frozen screen, the outline and, for gestures, the arrows.
+class TraceHandler {
+ public:
+  virtual ~TraceHandler() = default;
+  virtual bool IsTracing() const = 0;
+  virtual void Start(TraceMode mode, Point cursor) = 0;
+  virtual StepOutcome Step(TraceMode mode, Point cursor) = 0;
+  // Tells the user an abandoned trace was too long. Ticks keep running while it is shown.
+  virtual void ReportTooLong() = 0;
+  virtual void FinishCutout() = 0;
+  virtual void FinishGesture() = 0;
+};
+
+class Watcher {
+ public:
+  // The hold count stops here rather than overflowing its 16 bits.
+  static constexpr int kHoldCountLimit = 32767;
+
+  Watcher(const SettingsStore& settings, const SharedState& shared, InputPort& input,
+          TraceHandler& trace)
+      : settings_(settings), shared_(shared), input_(input), trace_(trace) {}
+
+  void Tick();
+
+  int intHoldCount() const { return intHoldCount_; }
+  TraceMode intMode() const { return intMode_; }
+  Point ptAnchor() const { return ptAnchor_; }
+
+ private:
+  bool IsHeld(int virtual_key) { return virtual_key != kButtonUnused && input_.IsKeyDown(virtual_key); }
+  void Release();
+  void Hold();
+
+  const SettingsStore& settings_;
+  const SharedState& shared_;
+  InputPort& input_;
+  TraceHandler& trace_;
+
+  TraceMode intMode_ = TraceMode::kNone;
+  int intHoldCount_ = 0;
+  Point ptAnchor_;
+  // Set when the length limit abandoned a trace: no new trace until the button is released,
+  // or a fresh frozen screen would cover the "too long" message the user must read.
+  bool waiting_for_release_ = false;
+};
+
+}  // namespace petariko

@@ -1,0 +1,54 @@
+#include "fakes/cp932_codec.h"
+
+#include <iconv.h>
+
+#include <stdexcept>
+
+namespace petariko::testing {
+
+namespace {
+
+std::optional<std::string> Convert(const char* to, const char* from, std::string_view input) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
+  std::string out(input.size() * 4 + 16, '\0');
+  char* in_ptr = const_cast<char*>(input.data());
+  size_t in_left = input.size();
+  char* out_ptr = out.data();
+  size_t out_left = out.size();
+  const size_t result = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
+  iconv_close(cd);
+  if (result == static_cast<size_t>(-1)) return std::nullopt;
+  out.resize(out.size() - out_left);
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::string> Cp932Codec::Encode(std::wstring_view text) const {
+  return Convert("CP932", "WCHAR_T",
+                 std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+}
+
+std::wstring Cp932Codec::Decode(std::string_view bytes) const {
+  std::optional<std::string> wide = Convert("WCHAR_T", "CP932", bytes);
+  if (!wide) return L"?";
+  return std::wstring(reinterpret_cast<const wchar_t*>(wide->data()), wide->size() / sizeof(wchar_t));
+}
+
+std::optional<std::string> AsciiCodec::Encode(std::wstring_view text) const {
+  std::string out;
+  for (wchar_t c : text) {
+    if (c > 0x7F) return std::nullopt;
+    out += static_cast<char>(c);
+  }
+  return out;
+}
+
+std::wstring AsciiCodec::Decode(std::string_view bytes) const {
+  std::wstring out;
+  for (char c : bytes) out += static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : L'?';
+  return out;
+}
+
+}  // namespace petariko::testing

@@ -1,0 +1,21 @@
+// The Japanese system's ANSI code page (932) for tests on Linux, through iconv.
+#pragma once
+
+#include "core/settings_file.h"
+
+namespace petariko::testing {
+
+class Cp932Codec : public AnsiCodec {
+ public:
+  std::optional<std::string> Encode(std::wstring_view text) const override;
+  std::wstring Decode(std::string_view bytes) const override;
+};
+
+// A code page with only ASCII in it, standing in for a system that cannot hold the arrows.
+class AsciiCodec : public AnsiCodec {
+ public:
+  std::optional<std::string> Encode(std::wstring_view text) const override;
+  std::wstring Decode(std::string_view bytes) const override;
+};
+
+}  // namespace petariko::testing

@@ -1,0 +1,158 @@
+#include "core/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/cp932_codec.h"
+
+namespace petariko {
+namespace {
+
+using testing::AsciiCodec;
+using testing::Cp932Codec;
+
+const Cp932Codec kCp932;
+
+SettingsStore Parsed(std::string_view bytes, const AnsiCodec& codec = kCp932) {
+  SettingsParseResult result = ParseSettings(bytes, codec);
+  EXPECT_TRUE(std::holds_alternative<SettingsStore>(result));
+  return std::holds_alternative<SettingsStore>(result) ? std::get<SettingsStore>(result) : SettingsStore{};
+}
+
+TEST(SettingsFile, DefaultFileIsTheExact135Bytes) {
+  std::string expected = " 1 \r\n 2 \r\n 3 \r\n";
+  for (int i = 0; i < 60; ++i) expected += "\r\n";
+  EXPECT_EQ(DefaultSettingsBytes(), expected);
+  EXPECT_EQ(DefaultSettingsBytes().size(), 135u);
+
+  SettingsStore store = Parsed(DefaultSettingsBytes());
+  EXPECT_EQ(store.lngCutButton, 1);
+  EXPECT_EQ(store.lngGestureButton, 2);
+  EXPECT_EQ(store.intWaitTime, 3);
+  for (int i = 0; i < kEntryCount; ++i) EXPECT_TRUE(store.strProgram[i].empty() && store.strGesture[i].empty());
+}
+
+TEST(SettingsFile, NumberFormatHasSignPositionAndTrailingSpace) {
+  EXPECT_EQ(FormatNumber(1), " 1 ");
+  EXPECT_EQ(FormatNumber(10), " 10 ");
+  EXPECT_EQ(FormatNumber(0), " 0 ");
+  EXPECT_EQ(FormatNumber(-1), "-1 ");
+  EXPECT_EQ(FormatNumber(-2147483648LL), "-2147483648 ");
+}
+
+TEST(SettingsFile, PathRuleInsertsOneBackslash) {
+  EXPECT_EQ(SettingsFilePath(L"C:\\Tools\\Petariko"), L"C:\\Tools\\Petariko\\settei.txt");
+  EXPECT_EQ(SettingsFilePath(L"D:\\"), L"D:\\settei.txt");
+}
+
+TEST(SettingsFile, WrittenFileIsExactCp932Bytes) {
+  SettingsStore store;
+  store.lngCutButton = 4;
+  store.lngGestureButton = 0;
+  store.intWaitTime = 10;
+  store.strProgram[0] = L"C:\\Program Files\\メモ帳, \"x\".exe";
+  store.strGesture[0] = L"↑→";
+  store.strGesture[1] = L"←↓";  // gesture with an empty path is kept as it is
+  store.strProgram[29] = L"last";
+
+  std::string expected = " 4 \r\n 0 \r\n 10 \r\n";
+  expected += "C:\\Program Files\\\x83\x81\x83\x82\x92\xA0, \"x\".exe\r\n\x81\xAA\x81\xA8\r\n";
+  expected += "\r\n\x81\xA9\x81\xAB\r\n";
+  for (int i = 2; i < 29; ++i) expected += "\r\n\r\n";
+  expected += "last\r\n\r\n";
+
+  const std::string bytes = SerializeSettings(store, kCp932);
+  EXPECT_EQ(bytes, expected);
+  EXPECT_EQ(Parsed(bytes), store);
+}
+
+TEST(SettingsFile, TextOutsideTheCodePageFallsBackToUtf8WithBom) {
+  SettingsStore store;
+  store.lngCutButton = 1;
+  store.lngGestureButton = 2;
+  store.intWaitTime = 3;
+  store.strProgram[3] = L"C:\\app.exe";
+  store.strGesture[3] = L"↑←→↓";
+
+  const std::string bytes = SerializeSettings(store, AsciiCodec());
+  ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_NE(bytes.find("\xE2\x86\x91\xE2\x86\x90\xE2\x86\x92\xE2\x86\x93\r\n"), std::string::npos);
+  EXPECT_EQ(Parsed(bytes, AsciiCodec()), store);
+
+  // A character no code page has (a CJK extension B ideograph) survives too.
+  store.strProgram[3] = L"C:\\\U00020B9F.exe";
+  EXPECT_EQ(Parsed(SerializeSettings(store, kCp932)), store);
+}
+
+TEST(SettingsFile, ReadsNumbersWithLooseSpacingAndLineEnds) {
+  std::string bytes = "1\n  -7   \r\n+5\r";
+  for (int i = 0; i < 60; ++i) bytes += i == 0 ? "notepad.exe\n" : "\r\n";
+  SettingsStore store = Parsed(bytes);
+  EXPECT_EQ(store.lngCutButton, 1);
+  EXPECT_EQ(store.lngGestureButton, -7);
+  EXPECT_EQ(store.intWaitTime, 5);
+  EXPECT_EQ(store.strProgram[0], L"notepad.exe");
+}
+
+TEST(SettingsFile, LinesAreTakenWhole) {
+  std::string bytes = DefaultSettingsBytes();
+  bytes.replace(15, 2, "  spaced path  \r\n");
+  EXPECT_EQ(Parsed(bytes).strProgram[0], L"  spaced path  ");
+}
+
+struct BadFile {
+  const char* name;
+  std::string bytes;
+  SettingsParseError error;
+  friend void PrintTo(const BadFile& file, std::ostream* os) { *os << file.name; }
+};
+
+std::string WithLine(int line, const std::string& text) {
+  std::string bytes;
+  for (int i = 1; i <= 63; ++i) bytes += (i == line ? text : (i <= 3 ? std::string(" 1 ") : std::string())) + "\r\n";
+  return bytes;
+}
+
+class SettingsFileRejects : public ::testing::TestWithParam<BadFile> {};
+
+TEST_P(SettingsFileRejects, WithKindAndLine) {
+  SettingsParseResult result = ParseSettings(GetParam().bytes, kCp932);
+  ASSERT_TRUE(std::holds_alternative<SettingsParseError>(result));
+  EXPECT_EQ(std::get<SettingsParseError>(result), GetParam().error);
+}
+
+using Kind = SettingsParseError::Kind;
+INSTANTIATE_TEST_SUITE_P(
+    BadFiles, SettingsFileRejects,
+    ::testing::Values(
+        BadFile{"Empty", "", {Kind::kTooFewLines, 0}},
+        BadFile{"SixtyTwoLines", DefaultSettingsBytes().substr(0, 133), {Kind::kTooFewLines, 62}},
+        BadFile{"WordOnLine1", WithLine(1, "left"), {Kind::kNotInteger, 1}},
+        BadFile{"DecimalOnLine2", WithLine(2, " 2.5 "), {Kind::kNotInteger, 2}},
+        BadFile{"BlankLine3", WithLine(3, "   "), {Kind::kNotInteger, 3}},
+        BadFile{"SignOnly", WithLine(1, "-"), {Kind::kNotInteger, 1}},
+        BadFile{"HoldTimeBeyond16Bits", WithLine(3, " 32768 "), {Kind::kOutOfRange, 3}},
+        BadFile{"ButtonBeyond32Bits", WithLine(1, " 2147483648 "), {Kind::kOutOfRange, 1}},
+        BadFile{"HugeDigits", WithLine(2, std::string(400, '9')), {Kind::kOutOfRange, 2}},
+        BadFile{"BrokenUtf8", "\xEF\xBB\xBF" + WithLine(10, "\xE2\x86"), {Kind::kBadUtf8, 10}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(SettingsFile, LimitsOf16And32BitsStillRead) {
+  SettingsStore store = Parsed(WithLine(3, "-32768"));
+  EXPECT_EQ(store.intWaitTime, -32768);
+  EXPECT_EQ(Parsed(WithLine(1, "-2147483648")).lngCutButton, -2147483648LL);
+}
+
+TEST(SettingsFile, ErrorDescriptionNamesLineAndProblem) {
+  EXPECT_EQ(DescribeSettingsError({Kind::kNotInteger, 2}), L"2 行目：整数ではありません。");
+  EXPECT_EQ(DescribeSettingsError({Kind::kTooFewLines, 12}), L"12 行しかありません（63 行必要です）。");
+}
+
+TEST(SettingsFile, Utf8RoundTripsAndRejectsOverlongForms) {
+  const std::wstring text = L"aé↑\U0001F600";
+  EXPECT_EQ(DecodeUtf8(EncodeUtf8(text)), text);
+  EXPECT_FALSE(DecodeUtf8("\xC0\xAF").has_value());
+  EXPECT_FALSE(DecodeUtf8("\xED\xA0\x80").has_value());
+}
+
+}  // namespace
+}  // namespace petariko

@@ -1,0 +1,189 @@
+#include "core/watcher.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace petariko {
+namespace {
+
+// One tick of scripted desktop: which buttons are down and where the cursor is.
+struct TickInput {
+  std::vector<int> down;
+  Point cursor;
+};
+
+class ScriptedInput : public InputPort {
+ public:
+  TickInput now;
+  int queries = 0;
+  bool IsKeyDown(int virtual_key) override {
+    ++queries;
+    for (int code : now.down) {
+      if (code == virtual_key) return true;
+    }
+    return false;
+  }
+  Point CursorPos() override { return now.cursor; }
+};
+
+// Records the calls as short words: "start1@x,y", "step2@x,y", "finish-cut", ...
+class RecordingTrace : public TraceHandler {
+ public:
+  std::vector<std::string> calls;
+  bool tracing = false;
+  int steps_until_too_long = -1;
+
+  bool IsTracing() const override { return tracing; }
+  void Start(TraceMode mode, Point p) override {
+    tracing = true;
+    calls.push_back("start" + Where(mode, p));
+  }
+  StepOutcome Step(TraceMode mode, Point p) override {
+    calls.push_back("step" + Where(mode, p));
+    if (steps_until_too_long > 0 && --steps_until_too_long == 0) {
+      tracing = false;
+      return StepOutcome::kTooLong;
+    }
+    return StepOutcome::kContinued;
+  }
+  void ReportTooLong() override { calls.push_back("too-long"); }
+  void FinishCutout() override {
+    tracing = false;
+    calls.push_back("finish-cut");
+  }
+  void FinishGesture() override {
+    tracing = false;
+    calls.push_back("finish-gesture");
+  }
+
+ private:
+  static std::string Where(TraceMode mode, Point p) {
+    return std::to_string(static_cast<int>(mode)) + "@" + std::to_string(p.x) + "," + std::to_string(p.y);
+  }
+};
+
+class WatcherTest : public ::testing::Test {
+ protected:
+  WatcherTest() {
+    settings.lngCutButton = kButtonLeft;
+    settings.lngGestureButton = kButtonRight;
+    settings.intWaitTime = 3;
+  }
+
+  // Runs the ticks and returns every trace call they made, in order.
+  std::vector<std::string> Run(const std::vector<TickInput>& ticks) {
+    trace.calls.clear();
+    for (const TickInput& tick : ticks) {
+      input.now = tick;
+      watcher.Tick();
+    }
+    return trace.calls;
+  }
+
+  SettingsStore settings;
+  SharedState shared;
+  ScriptedInput input;
+  RecordingTrace trace;
+  Watcher watcher{settings, shared, input, trace};
+};
+
+using Calls = std::vector<std::string>;
+const std::vector<int> kLeft{kButtonLeft};
+const std::vector<int> kRight{kButtonRight};
+const std::vector<int> kNone{};
+
+TEST_F(WatcherTest, StartsOnTheTickTheRestCountReachesTheHoldTime) {
+  EXPECT_EQ(Run({{kLeft, {5, 5}}, {kLeft, {5, 5}}}), Calls{});
+  EXPECT_EQ(Run({{kLeft, {5, 5}}}), Calls{"start1@5,5"});
+  EXPECT_EQ(Run({{kLeft, {5, 5}}, {kLeft, {9, 5}}, {kNone, {9, 5}}}),
+            (Calls{"step1@5,5", "step1@9,5", "finish-cut"}));
+  EXPECT_EQ(watcher.intHoldCount(), 0);
+}
+
+TEST_F(WatcherTest, MovingOffTheAnchorPausesTheCountWithoutResettingIt) {
+  EXPECT_EQ(Run({{kRight, {1, 1}}, {kRight, {2, 1}}, {kRight, {3, 1}}, {kRight, {1, 1}}}), Calls{});
+  EXPECT_EQ(watcher.intHoldCount(), 2);
+  EXPECT_EQ(Run({{kRight, {1, 1}}}), Calls{"start2@1,1"});
+  EXPECT_EQ(Run({{kRight, {1, 40}}, {kRight, {1, 40}}, {kNone, {1, 40}}}),
+            (Calls{"step2@1,40", "step2@1,40", "finish-gesture"}));
+}
+
+TEST_F(WatcherTest, ReleaseResetsTheCount) {
+  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{});
+  EXPECT_EQ(watcher.intHoldCount(), 2);
+}
+
+TEST_F(WatcherTest, BothButtonsHeldActAsARelease) {
+  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {{kButtonLeft, kButtonRight}, {0, 0}}}),
+            (Calls{"start1@0,0", "finish-cut"}));
+  EXPECT_EQ(watcher.intHoldCount(), 0);
+}
+
+TEST_F(WatcherTest, ShownCutoutBlocksEveryStart) {
+  shared.blnCutShown = true;
+  EXPECT_EQ(Run(std::vector<TickInput>(10, {kLeft, {0, 0}})), Calls{});
+  EXPECT_EQ(Run(std::vector<TickInput>(10, {kRight, {0, 0}})), Calls{});
+  EXPECT_EQ(watcher.intHoldCount(), 0);
+}
+
+TEST_F(WatcherTest, BusySuspendsEverythingAndResumesWhereItWas) {
+  Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}});
+  shared.blnBusy = true;
+  input.queries = 0;
+  EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}}), Calls{});
+  EXPECT_EQ(input.queries, 0);
+  shared.blnBusy = false;
+  EXPECT_EQ(Run({{kLeft, {0, 0}}}), Calls{"start1@0,0"});
+}
+
+TEST_F(WatcherTest, UnusedButtonNeverReadsAsHeld) {
+  settings.lngGestureButton = kButtonUnused;
+  // Even a desktop that reports code 0 as down must not start the gesture.
+  EXPECT_EQ(Run(std::vector<TickInput>(5, {{0}, {0, 0}})), Calls{});
+  EXPECT_EQ(Run(std::vector<TickInput>(3, {kLeft, {0, 0}})), Calls{"start1@0,0"});
+}
+
+TEST_F(WatcherTest, SameButtonForBothFunctionsNeverStarts) {
+  settings.lngGestureButton = kButtonLeft;
+  EXPECT_EQ(Run(std::vector<TickInput>(10, {kLeft, {0, 0}})), Calls{});
+}
+
+TEST_F(WatcherTest, HoldTimeOfZeroOrLessNeverStarts) {
+  for (int wait : {0, -1}) {
+    settings.intWaitTime = wait;
+    EXPECT_EQ(Run(std::vector<TickInput>(5, {kLeft, {0, 0}})), Calls{});
+  }
+}
+
+TEST_F(WatcherTest, IdleTickQueriesFourTimes) {
+  input.queries = 0;
+  Run({{kNone, {0, 0}}});
+  EXPECT_EQ(input.queries, 4);
+}
+
+TEST_F(WatcherTest, SecondButtonSwitchesModeAndPressingBothFinishes) {
+  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {{kButtonLeft, kButtonRight}, {0, 0}}}),
+            (Calls{"start1@0,0", "finish-cut"}));
+}
+
+TEST_F(WatcherTest, AfterTheLengthLimitNothingStartsUntilRelease) {
+  trace.steps_until_too_long = 2;
+  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {5, 0}}, {kLeft, {6, 0}}}),
+            (Calls{"start1@0,0", "step1@5,0", "step1@6,0", "too-long"}));
+  // Still held, off the anchor (the count still equals the hold time) and then on it.
+  EXPECT_EQ(Run({{kLeft, {7, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{});
+  EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
+}
+
+TEST_F(WatcherTest, HoldCountStopsAtItsLimit) {
+  settings.intWaitTime = 2;
+  input.now = {kLeft, {0, 0}};
+  for (int i = 0; i < Watcher::kHoldCountLimit + 10; ++i) watcher.Tick();
+  EXPECT_EQ(watcher.intHoldCount(), Watcher::kHoldCountLimit);
+  EXPECT_EQ(trace.calls.front(), "start1@0,0");
+}
+
+}  // namespace
+}  // namespace petariko
