@@ -1,0 +1,103 @@
+// The freehand trace over the frozen screen (Form1 as a full-screen canvas): it freezes the
+// screen, stores and draws one cursor sample per tick, enforces the length limit and turns a
+// finished cut-out trace into the shaped window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <span>
+
+#include "core/colour.h"
+#include "core/gesture_hooks.h"
+#include "core/point.h"
+#include "core/settings_store.h"
+#include "core/user_messages.h"
+#include "core/watcher.h"
+
+namespace petariko {
+
+// The outline of the current trace or cut-out (Form1's ptOutline and intLastPoint).
+struct OutlineStore {
+  static constexpr int kSlots = 101;
+  // A trace is abandoned when it reaches this index, so a finished one ends at index 99.
+  static constexpr int kLimit = 100;
+
+  std::array<Point, kSlots> ptOutline{};  // unused slots are (0, 0)
+  int intLastPoint = 0;
+
+  void Clear() {
+    ptOutline.fill(Point{});
+    intLastPoint = 0;
+  }
+  // Points 0..intLastPoint.
+  std::span<const Point> Points() const {
+    return {ptOutline.data(), static_cast<std::size_t>(intLastPoint) + 1};
+  }
+};
+
+// The trace colours: one generator with a fixed seed, never reseeded, so every run draws the
+// same sequence. Each component is the integer part of 256 * u for a uniform u in [0, 1).
+class ColourSequence {
+ public:
+  static constexpr std::uint32_t kSeed = 5489u;
+  Rgb Next();
+
+ private:
+  std::uint8_t NextComponent() {
+    // The top 8 bits of a 32-bit draw are exactly floor(256 * draw / 2^32).
+    return static_cast<std::uint8_t>(generator_() >> 24);
+  }
+  std::mt19937 generator_{kSeed};
+};
+
+// What the trace needs from the window that shows the frozen screen and becomes the cut-out.
+class FrozenScreenWindow {
+ public:
+  virtual ~FrozenScreenWindow() = default;
+  // Places the (still hidden) window over the whole screen, topmost.
+  virtual void CoverScreen() = 0;
+  // Copies the screen at (0, 0) onto the window's surface and keeps a clean copy of it.
+  virtual void Freeze() = 0;
+  // The program icon (cut-out) or the up arrow (gesture), 32x32 with its corner here.
+  virtual void DrawStartMarker(TraceMode mode, Point top_left) = 0;
+  virtual void DrawLine(Point from, Point to, Rgb colour) = 0;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+  // Wipes everything drawn since Freeze, back to the clean copy.
+  virtual void WipeToFrozen() = 0;
+  // Clips the window to the closed polygon (winding fill); fewer than three points leave it
+  // unshaped.
+  virtual void ClipToOutline(std::span<const Point> outline) = 0;
+  virtual void MoveBy(int dx, int dy) = 0;
+};
+
+class Trace : public TraceHandler {
+ public:
+  // Where a finished cut-out lands relative to where it was drawn.
+  static constexpr int kCutoutOffset = 10;
+  static constexpr int kMarkerHalf = 16;
+
+  Trace(OutlineStore& outline, SharedState& shared, FrozenScreenWindow& window,
+        GestureHooks& gesture, UserMessages& messages)
+      : outline_(outline), shared_(shared), window_(window), gesture_(gesture), messages_(messages) {}
+
+  bool IsTracing() const override { return blnTracing_; }
+  void Start(TraceMode mode, Point cursor) override;
+  StepOutcome Step(TraceMode mode, Point cursor) override;
+  void ReportTooLong() override;
+  void FinishCutout() override;
+  void FinishGesture() override;
+
+ private:
+  OutlineStore& outline_;
+  SharedState& shared_;
+  FrozenScreenWindow& window_;
+  GestureHooks& gesture_;
+  UserMessages& messages_;
+
+  bool blnTracing_ = false;
+  ColourSequence colours_;
+};
+
+}  // namespace petariko

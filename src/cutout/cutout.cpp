@@ -1,0 +1,124 @@
+#include "cutout/cutout.h"
+
+#include <exception>
+
+#include "core/ui_strings.h"
+
+namespace petariko {
+
+SaveRect BoundingRect(const OutlineStore& outline) {
+  SaveRect rect;
+  for (const Point& p : outline.ptOutline) {
+    if (p == Point{}) continue;
+    if (p.x < rect.left) rect.left = p.x;
+    if (p.x > rect.right) rect.right = p.x;
+    if (p.y < rect.top) rect.top = p.y;
+    if (p.y > rect.bottom) rect.bottom = p.y;
+  }
+  return rect;
+}
+
+void Cutout::OnMouseDown(int button, Point client) {
+  if (button == kMouseRight) {
+    // Deliberately not guarded by blnBusy: the window is hidden whenever it is busy.
+    OpenMenu();
+  } else if (button == kMouseLeft && !intDragging_) {
+    lngGrabX_ = client.x;
+    lngGrabY_ = client.y;
+    intDragging_ = true;
+  }
+}
+
+void Cutout::OnMouseMove(int held_buttons) {
+  if (held_buttons != kMouseLeft || !intDragging_) return;
+  const Point cursor = window_.CursorPos();
+  // The grabbed point stays under the cursor.
+  window_.MoveTo({cursor.x - lngGrabX_, cursor.y - lngGrabY_});
+}
+
+void Cutout::OnMouseUp() {
+  intDragging_ = false;
+  lngGrabX_ = 0;
+  lngGrabY_ = 0;
+}
+
+void Cutout::OnTrayNotify(int mouse_message) {
+  if (shared_.blnBusy) return;
+  if (mouse_message == kTrayLeftButtonDown || mouse_message == kTrayRightButtonDown) OpenMenu();
+}
+
+void Cutout::HideForLater() {
+  const Point at = window_.Position();
+  shared_.intCutLeft = at.x;
+  shared_.intCutTop = at.y;
+  window_.Hide();
+}
+
+void Cutout::PutBack() { window_.ShowAt({shared_.intCutLeft, shared_.intCutTop}); }
+
+void Cutout::Erase() {
+  if (!shared_.blnCutShown) return;
+  HideForLater();
+  window_.ResetShape();
+  shared_.blnCutShown = false;
+  outline_.Clear();
+}
+
+void Cutout::EraseFromMenu() {
+  if (shared_.blnCutShown) {
+    Erase();
+  } else {
+    messages_.Show(ui::kNothingCutOut, ui::kTitleError);
+  }
+}
+
+void Cutout::SaveFromMenu() {
+  if (!shared_.blnCutShown) {
+    messages_.Show(ui::kNothingCutOut, ui::kTitleError);
+    return;
+  }
+  shared_.blnBusy = true;
+  HideForLater();
+
+  std::optional<std::wstring> path;
+  try {
+    path = dialog_.Ask(last_file_name_);
+  } catch (const std::exception&) {
+    path.reset();
+  }
+  if (!path) {
+    // Cancelled: no message, no file.
+    EndSave();
+    return;
+  }
+  last_file_name_ = *path;
+
+  if (WriteBoundingRect(*path)) {
+    messages_.Show(ui::kSaveDone, ui::kTitleMessage);
+  } else {
+    messages_.Show(ui::kSaveFailed, ui::kTitleError);
+  }
+  EndSave();
+}
+
+bool Cutout::WriteBoundingRect(const std::wstring& path) {
+  const SaveRect rect = BoundingRect(outline_);
+  // All points on one line, or none besides (0, 0): there is no picture to write, and an
+  // empty or negative-sized file would be reported as saved.
+  if (!BmpImage::Fits(rect.width(), rect.height())) return false;
+  try {
+    BmpImage image(rect.width(), rect.height());
+    frozen_.CopyTo({rect.left, rect.top}, image);
+    return writer_.WriteWholeFile(path, image.FileBytes());
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void Cutout::EndSave() {
+  // The message, if any, has been shown before the window comes back.
+  if (shared_.blnCutShown) PutBack();
+  shared_.blnBusy = false;
+}
+
+}  // namespace petariko

@@ -1,0 +1,137 @@
+// The cut-out window's behaviour: dragging, erasing, hiding it for a menu action and putting it
+// back, the popup menu from the tray icon and from the window, and saving the outline's
+// bounding rectangle of the frozen screen as a BMP file.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "core/app_host.h"
+#include "core/point.h"
+#include "core/settings_store.h"
+#include "core/trace.h"
+#include "core/user_messages.h"
+#include "cutout/bmp_writer.h"
+
+namespace petariko {
+
+// Mouse buttons as the cut-out window reports them; a move reports the set of held buttons.
+inline constexpr int kMouseLeft = 1;
+inline constexpr int kMouseRight = 2;
+inline constexpr int kMouseMiddle = 4;
+
+// Mouse messages the tray icon's callback carries.
+inline constexpr int kTrayLeftButtonDown = 0x201;
+inline constexpr int kTrayRightButtonDown = 0x204;
+
+// What the cut-out logic needs from the cut-out window.
+class CutoutWindow {
+ public:
+  virtual ~CutoutWindow() = default;
+  virtual Point Position() = 0;  // top-left corner in screen pixels
+  virtual void Hide() = 0;       // keeps the shape
+  virtual void ShowAt(Point top_left) = 0;
+  virtual void MoveTo(Point top_left) = 0;
+  virtual void ResetShape() = 0;  // back to a plain rectangle covering the whole window
+  virtual Point CursorPos() = 0;
+};
+
+// The save dialog. Returns the chosen full path, or nothing when the user cancelled or the
+// dialog could not be shown. `initial_name` is what the name box starts with.
+class SavePathDialog {
+ public:
+  virtual ~SavePathDialog() = default;
+  virtual std::optional<std::wstring> Ask(const std::wstring& initial_name) = 0;
+};
+
+// The clean frozen screen of the latest trace.
+class FrozenImage {
+ public:
+  virtual ~FrozenImage() = default;
+  // Copies out.width() x out.height() pixels starting at `top_left`; throws on failure.
+  virtual void CopyTo(Point top_left, BmpImage& out) = 0;
+};
+
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  // Creates or replaces the file with exactly these bytes; false on any failure.
+  virtual bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) = 0;
+};
+
+// The saved rectangle: from (left, top) inclusive to (right, bottom) exclusive.
+struct SaveRect {
+  int left = 99999;
+  int top = 99999;
+  int right = -99999;
+  int bottom = -99999;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+  friend bool operator==(const SaveRect&, const SaveRect&) = default;
+};
+
+// Least and greatest x and y over the outline's slots, skipping (0, 0) as an empty slot. The
+// greatest column and row are not part of the picture.
+SaveRect BoundingRect(const OutlineStore& outline);
+
+class Cutout : public CutoutControl {
+ public:
+  Cutout(OutlineStore& outline, SharedState& shared, CutoutWindow& window, SavePathDialog& dialog,
+         FrozenImage& frozen, FileWriter& writer, UserMessages& messages)
+      : outline_(outline),
+        shared_(shared),
+        window_(window),
+        dialog_(dialog),
+        frozen_(frozen),
+        writer_(writer),
+        messages_(messages) {}
+
+  // Opens PMENU; set by the application.
+  void SetMenuOpener(std::function<void()> open_menu) { open_menu_ = std::move(open_menu); }
+
+  // Mouse on the cut-out window, client pixels.
+  void OnMouseDown(int button, Point client);
+  void OnMouseMove(int held_buttons);
+  void OnMouseUp();
+  void OnDoubleClick() { Erase(); }
+
+  // The tray icon's callback with the mouse message it carries.
+  void OnTrayNotify(int mouse_message);
+
+  // CutoutControl
+  void HideForLater() override;
+  void PutBack() override;
+  void SaveFromMenu() override;
+  void EraseFromMenu() override;
+
+  bool intDragging() const { return intDragging_; }
+  const std::wstring& LastFileName() const { return last_file_name_; }
+
+ private:
+  void Erase();
+  void OpenMenu() {
+    if (open_menu_) open_menu_();
+  }
+  // Writes the file; false on any failure.
+  bool WriteBoundingRect(const std::wstring& path);
+  void EndSave();
+
+  OutlineStore& outline_;
+  SharedState& shared_;
+  CutoutWindow& window_;
+  SavePathDialog& dialog_;
+  FrozenImage& frozen_;
+  FileWriter& writer_;
+  UserMessages& messages_;
+  std::function<void()> open_menu_;
+
+  bool intDragging_ = false;
+  int lngGrabX_ = 0;
+  int lngGrabY_ = 0;
+  // The dialog offers the name chosen at the previous save of this run.
+  std::wstring last_file_name_;
+};
+
+}  // namespace petariko

@@ -1,0 +1,249 @@
+#include "cutout/cutout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/ui_strings.h"
+#include "fakes/cutout_fakes.h"
+#include "fakes/recording_messages.h"
+
+namespace petariko {
+namespace {
+
+OutlineStore OutlineOf(const std::vector<Point>& points) {
+  OutlineStore outline;
+  for (std::size_t i = 0; i < points.size(); ++i) outline.ptOutline[i] = points[i];
+  outline.intLastPoint = static_cast<int>(points.size()) - 1;
+  return outline;
+}
+
+struct BoundsCase {
+  const char* name;
+  std::vector<Point> points;
+  SaveRect expected;
+};
+
+class BoundingRectTest : public ::testing::TestWithParam<BoundsCase> {};
+
+TEST_P(BoundingRectTest, SpansTheNonEmptySlots) {
+  EXPECT_EQ(BoundingRect(OutlineOf(GetParam().points)), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outlines, BoundingRectTest,
+    ::testing::Values(
+        BoundsCase{"triangle", {{10, 20}, {50, 25}, {30, 60}}, {10, 20, 50, 60}},
+        BoundsCase{"first_is_top_left", {{5, 6}, {80, 9}, {40, 70}}, {5, 6, 80, 70}},
+        BoundsCase{"origin_point_is_an_empty_slot", {{0, 0}, {30, 40}, {60, 10}}, {30, 10, 60, 40}},
+        BoundsCase{"origin_row_and_column_count", {{0, 15}, {25, 0}, {40, 40}}, {0, 0, 40, 40}},
+        BoundsCase{"negative_coordinates", {{-30, -5}, {10, 20}, {-1, 40}}, {-30, -5, 10, 40}},
+        BoundsCase{"only_origin", {{0, 0}}, {99999, 99999, -99999, -99999}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class CutoutTest : public ::testing::Test {
+ protected:
+  CutoutTest() {
+    cutout.SetMenuOpener([this] { log.push_back("menu"); });
+    // A finished cut-out: outline drawn at (10, 20)..(50, 60), window moved to (10, 10).
+    outline = OutlineOf({{10, 20}, {50, 25}, {30, 60}});
+    shared.blnCutShown = true;
+    window.position = {10, 10};
+    dialog.answer = L"Z:\\out\\piece";
+  }
+
+  void ExpectSaveEndedWith(const std::vector<std::pair<std::wstring, std::wstring>>& shown_messages) {
+    EXPECT_EQ(messages.shown, shown_messages);
+    EXPECT_FALSE(shared.blnBusy);
+    EXPECT_TRUE(window.visible);
+    EXPECT_EQ(window.position, (Point{10, 10}));
+    EXPECT_TRUE(shared.blnCutShown);
+  }
+
+  CallLog log;
+  OutlineStore outline;
+  SharedState shared;
+  FakeCutoutWindow window{log};
+  FakeSaveDialog dialog{log};
+  PatternFrozenImage frozen;
+  FakeFileWriter writer{log};
+  RecordingMessages messages;
+  Cutout cutout{outline, shared, window, dialog, frozen, writer, messages};
+};
+
+TEST_F(CutoutTest, DragKeepsTheGrabbedPointUnderTheCursorWhileOnlyLeftIsHeld) {
+  cutout.OnMouseDown(kMouseLeft, {7, 9});
+  window.cursor = {400, 300};
+  cutout.OnMouseMove(kMouseLeft);
+  EXPECT_EQ(window.position, (Point{393, 291}));
+
+  // A second left press during the drag does not move the grab point.
+  cutout.OnMouseDown(kMouseLeft, {1, 1});
+  window.cursor = {0, 0};
+  cutout.OnMouseMove(kMouseLeft);
+  EXPECT_EQ(window.position, (Point{-7, -9}));
+
+  for (int held : {0, kMouseRight, kMouseMiddle, kMouseLeft | kMouseRight, kMouseLeft | kMouseMiddle}) {
+    window.cursor = {999, 999};
+    cutout.OnMouseMove(held);
+    EXPECT_EQ(window.position, (Point{-7, -9})) << "held " << held;
+  }
+}
+
+TEST_F(CutoutTest, AnyReleaseEndsTheDragUntilTheNextLeftPress) {
+  cutout.OnMouseDown(kMouseLeft, {5, 5});
+  cutout.OnMouseDown(kMouseMiddle, {5, 5});
+  cutout.OnMouseUp();  // the middle button's release
+  window.cursor = {200, 200};
+  cutout.OnMouseMove(kMouseLeft);
+  EXPECT_EQ(window.position, (Point{10, 10}));
+
+  cutout.OnMouseDown(kMouseLeft, {20, 30});
+  cutout.OnMouseMove(kMouseLeft);
+  EXPECT_EQ(window.position, (Point{180, 170}));
+}
+
+TEST_F(CutoutTest, MenuOpensFromRightPressWhateverBusyAndFromTrayOnlyOnPressWhenIdle) {
+  shared.blnBusy = true;
+  cutout.OnMouseDown(kMouseRight, {1, 1});
+  cutout.OnMouseDown(kMouseMiddle, {1, 1});
+  EXPECT_EQ(log, (std::vector<std::string>{"menu"}));
+
+  struct TrayCase {
+    int message;
+    bool busy;
+    bool opens;
+  };
+  const TrayCase cases[] = {
+      {0x201, false, true},  {0x204, false, true},  {0x201, true, false}, {0x204, true, false},
+      {0x200, false, false}, {0x202, false, false}, {0x203, false, false}, {0x205, false, false},
+      {0x206, false, false}, {0x207, false, false}, {0x208, false, false}, {0, false, false},
+  };
+  for (const TrayCase& c : cases) {
+    log.clear();
+    shared.blnBusy = c.busy;
+    cutout.OnTrayNotify(c.message);
+    EXPECT_EQ(log.size(), c.opens ? 1u : 0u) << std::hex << c.message << " busy " << c.busy;
+  }
+}
+
+TEST_F(CutoutTest, EraseHidesResetsAndEmptiesTheOutline) {
+  window.position = {123, 45};
+  cutout.OnDoubleClick();
+  EXPECT_EQ(log, (std::vector<std::string>{"hide", "reset-shape"}));
+  EXPECT_FALSE(shared.blnCutShown);
+  EXPECT_EQ(outline.intLastPoint, 0);
+  for (const Point& p : outline.ptOutline) ASSERT_EQ(p, Point{});
+  EXPECT_TRUE(messages.shown.empty());
+
+  // With nothing cut out a double-click does nothing and the menu items only say so.
+  log.clear();
+  cutout.OnDoubleClick();
+  cutout.EraseFromMenu();
+  cutout.SaveFromMenu();
+  EXPECT_TRUE(log.empty());
+  EXPECT_FALSE(shared.blnBusy);
+  const std::pair<std::wstring, std::wstring> nothing{L"現在は何も切り取りしていません。", L"エラー"};
+  EXPECT_EQ(messages.shown, (std::vector{nothing, nothing}));
+}
+
+TEST_F(CutoutTest, EraseFromMenuWhileShownBehavesLikeTheDoubleClick) {
+  cutout.EraseFromMenu();
+  EXPECT_EQ(log, (std::vector<std::string>{"hide", "reset-shape"}));
+  EXPECT_FALSE(shared.blnCutShown);
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(CutoutTest, SaveWritesTheBoundingRectangleOfTheFrozenScreenWhileBusyAndHidden) {
+  bool busy_in_dialog = false;
+  bool visible_in_dialog = true;
+  dialog.while_open = [&] {
+    busy_in_dialog = shared.blnBusy;
+    visible_in_dialog = window.visible;
+  };
+  messages.on_show = [&] { log.push_back("message"); };
+
+  cutout.SaveFromMenu();
+
+  EXPECT_TRUE(busy_in_dialog);
+  EXPECT_FALSE(visible_in_dialog);
+  EXPECT_EQ(log, (std::vector<std::string>{"hide", "dialog", "write", "message", "show 10,10"}));
+  ExpectSaveEndedWith({{L"保存が終了しました。", L"メッセージ"}});
+  ASSERT_EQ(writer.paths, (std::vector<std::wstring>{L"Z:\\out\\piece"}));
+
+  // 40 x 40 pixels from (10, 20); the file's own header says so.
+  BmpImage expected(40, 40);
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 40; ++x) expected.SetPixel(x, y, PatternFrozenImage::At(10 + x, 20 + y));
+  }
+  const auto bytes = expected.FileBytes();
+  EXPECT_EQ(writer.last_bytes, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+}
+
+TEST_F(CutoutTest, DialogOffersTheNameChosenAtThePreviousSaveOfTheRun) {
+  cutout.SaveFromMenu();
+  dialog.answer = L"Z:\\second.bmp";
+  writer.fail = true;
+  cutout.SaveFromMenu();
+  dialog.answer.reset();
+  cutout.SaveFromMenu();
+  EXPECT_EQ(dialog.offered, (std::vector<std::wstring>{L"", L"Z:\\out\\piece", L"Z:\\second.bmp"}));
+}
+
+TEST_F(CutoutTest, CancelOrAFailingDialogWritesNothingAndSaysNothing) {
+  for (bool fail : {false, true}) {
+    log.clear();
+    dialog.answer.reset();
+    dialog.fail = fail;
+    cutout.SaveFromMenu();
+    EXPECT_EQ(log, (std::vector<std::string>{"hide", "dialog", "show 10,10"})) << fail;
+    ExpectSaveEndedWith({});
+  }
+}
+
+struct FailureCase {
+  const char* name;
+  std::vector<Point> outline;
+  bool copy_fails;
+  bool write_fails;
+};
+
+class SaveFailureTest : public CutoutTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(SaveFailureTest, ReportsTheFailureAndPutsTheWindowBack) {
+  outline = OutlineOf(GetParam().outline);
+  frozen.fail = GetParam().copy_fails;
+  writer.fail = GetParam().write_fails;
+
+  cutout.SaveFromMenu();
+
+  ExpectSaveEndedWith({{L"保存に失敗しました。", L"エラー"}});
+  EXPECT_TRUE(writer.paths.empty());
+  EXPECT_EQ(log.back(), "show 10,10");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SaveFailureTest,
+    ::testing::Values(FailureCase{"write_fails", {{10, 20}, {50, 60}}, false, true},
+                      FailureCase{"copy_fails", {{10, 20}, {50, 60}}, true, false},
+                      FailureCase{"vertical_line", {{30, 20}, {30, 90}, {30, 40}}, false, false},
+                      FailureCase{"horizontal_line", {{10, 20}, {90, 20}}, false, false},
+                      FailureCase{"single_point", {{640, 480}}, false, false},
+                      FailureCase{"nothing_but_origin", {{0, 0}}, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CutoutTest, PutBackReturnsToWhereHideForLaterLeftIt) {
+  window.position = {-300, 2000};  // beyond 16-bit twips, and off the primary screen
+  cutout.HideForLater();
+  EXPECT_FALSE(window.visible);
+  EXPECT_EQ(shared.intCutLeft, -300);
+  EXPECT_EQ(shared.intCutTop, 2000);
+  window.position = {0, 0};
+  cutout.PutBack();
+  EXPECT_TRUE(window.visible);
+  EXPECT_EQ(window.position, (Point{-300, 2000}));
+}
+
+}  // namespace
+}  // namespace petariko

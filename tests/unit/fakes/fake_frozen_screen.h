@@ -1,0 +1,48 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/colour.h"
+#include "core/trace.h"
+
+namespace petariko {
+
+// Records the canvas calls as short words ("cover", "line 1,2>3,4", "clip 3", ...) and keeps
+// the colours of the lines and the last clip outline.
+class FakeFrozenScreen : public FrozenScreenWindow {
+ public:
+  std::vector<std::string> calls;
+  std::vector<Rgb> line_colours;
+  std::vector<Point> clip;
+  bool visible = false;
+
+  void CoverScreen() override { calls.push_back("cover"); }
+  void Freeze() override { calls.push_back("freeze"); }
+  void DrawStartMarker(TraceMode mode, Point p) override {
+    calls.push_back("marker" + std::to_string(static_cast<int>(mode)) + "@" + Xy(p));
+  }
+  void DrawLine(Point from, Point to, Rgb colour) override {
+    calls.push_back("line " + Xy(from) + ">" + Xy(to));
+    line_colours.push_back(colour);
+  }
+  void Show() override {
+    visible = true;
+    calls.push_back("show");
+  }
+  void Hide() override {
+    visible = false;
+    calls.push_back("hide");
+  }
+  void WipeToFrozen() override { calls.push_back("wipe"); }
+  void ClipToOutline(std::span<const Point> outline) override {
+    clip.assign(outline.begin(), outline.end());
+    calls.push_back("clip " + std::to_string(outline.size()));
+  }
+  void MoveBy(int dx, int dy) override { calls.push_back("move " + std::to_string(dx) + "," + std::to_string(dy)); }
+
+  static std::string Xy(Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
+};
+
+}  // namespace petariko
