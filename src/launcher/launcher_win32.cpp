@@ -1,0 +1,99 @@
+#include "launcher/launcher_win32.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "core/win32_handles.h"
+
+namespace petariko {
+
+namespace {
+
+// The search buffer is never read; a result longer than it still means "found".
+constexpr DWORD kSearchBufferLength = 261;
+
+HANDLE ToHandle(ProcessRef process) { return reinterpret_cast<HANDLE>(process); }
+
+}  // namespace
+
+bool Win32LauncherPorts::FindFile(const std::wstring& name) {
+  std::vector<wchar_t> buffer(kSearchBufferLength, L'\0');
+  wchar_t* file_part = nullptr;
+  // No default extension: "notepad" alone is not a file, so the shell or the plain run decides.
+  return SearchPathW(nullptr, name.c_str(), nullptr, kSearchBufferLength, buffer.data(),
+                     &file_part) != 0;
+}
+
+ShellResult Win32LauncherPorts::ShellOpen(const ShellRequest& request) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_FLAG_NO_UI | (request.keep_process ? SEE_MASK_NOCLOSEPROCESS : 0);
+  info.hwnd = reinterpret_cast<HWND>(request.owner);
+  info.lpVerb = L"open";
+  info.lpFile = request.file.c_str();
+  info.lpParameters = request.parameters ? request.parameters->c_str() : nullptr;
+  info.lpDirectory = nullptr;
+  info.nShow = request.show;
+  if (!ShellExecuteExW(&info)) return {};
+  return {true, request.keep_process ? reinterpret_cast<ProcessRef>(info.hProcess) : 0};
+}
+
+std::uint32_t Win32LauncherPorts::RunCommandLine(const std::wstring& command_line) {
+  // CreateProcessW may write into the command line, so it gets its own copy.
+  std::vector<wchar_t> line(command_line.begin(), command_line.end());
+  line.push_back(L'\0');
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info)) {
+    return 0;
+  }
+  UniqueKernelHandle process(info.hProcess);
+  UniqueKernelHandle thread(info.hThread);
+  return info.dwProcessId;
+}
+
+ProcessRef Win32LauncherPorts::OpenProcessForQuery(std::uint32_t process_id) {
+  return reinterpret_cast<ProcessRef>(OpenProcess(PROCESS_QUERY_INFORMATION, TRUE, process_id));
+}
+
+std::optional<std::uint32_t> Win32LauncherPorts::ExitCode(ProcessRef process) {
+  DWORD code = 0;
+  if (!GetExitCodeProcess(ToHandle(process), &code)) return std::nullopt;
+  return code;
+}
+
+void Win32LauncherPorts::CloseProcess(ProcessRef process) {
+  UniqueKernelHandle closing(ToHandle(process));
+}
+
+void Win32LauncherPorts::PumpEvents() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Leave the quit for the main loop, which owns the shutdown.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void Win32LauncherPorts::SleepMilliseconds(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
+void Win32LauncherPorts::HideMainWindow() {
+  if (hide_main_window_) hide_main_window_();
+}
+
+void ShellProgramLauncher::Launch(const std::wstring& command_line) {
+  Win32LauncherPorts ports(hide_main_window_);
+  cExecute launcher(ports);
+  launcher.ShellX(command_line, SW_SHOWNORMAL, 0, false);
+}
+
+}  // namespace petariko

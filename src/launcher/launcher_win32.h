@@ -1,0 +1,45 @@
+// The launcher's desktop side: file search, shell open, plain process start and the wait.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "core/gesture_hooks.h"
+#include "launcher/launcher.h"
+
+namespace petariko {
+
+class Win32LauncherPorts : public LauncherPorts {
+ public:
+  // `hide_main_window` hides the window the gesture was drawn on; it may be empty.
+  explicit Win32LauncherPorts(std::function<void()> hide_main_window)
+      : hide_main_window_(std::move(hide_main_window)) {}
+
+  bool FindFile(const std::wstring& name) override;
+  ShellResult ShellOpen(const ShellRequest& request) override;
+  std::uint32_t RunCommandLine(const std::wstring& command_line) override;
+  ProcessRef OpenProcessForQuery(std::uint32_t process_id) override;
+  std::optional<std::uint32_t> ExitCode(ProcessRef process) override;
+  void CloseProcess(ProcessRef process) override;
+  void PumpEvents() override;
+  void SleepMilliseconds(int milliseconds) override;
+  void HideMainWindow() override;
+
+ private:
+  std::function<void()> hide_main_window_;
+};
+
+// Starts a matched gesture's program: a fresh launcher per launch, never waiting.
+class ShellProgramLauncher : public ProgramLauncher {
+ public:
+  explicit ShellProgramLauncher(std::function<void()> hide_main_window)
+      : hide_main_window_(std::move(hide_main_window)) {}
+  void Launch(const std::wstring& command_line) override;
+
+ private:
+  std::function<void()> hide_main_window_;
+};
+
+}  // namespace petariko

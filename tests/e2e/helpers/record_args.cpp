@@ -1,0 +1,81 @@
+// Records how it was started, for the end-to-end tests of program launches: appends one JSON
+// object per start, in UTF-8, with the start time (milliseconds since 1970), the full command
+// line and the arguments as the C runtime would split them.
+//
+// The record goes to the file named by RECORD_ARGS_FILE, else to record_args.log beside the exe.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::string Json(const std::wstring& text) {
+  std::string out = "\"";
+  for (char c : Utf8(text)) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char buffer[8];
+      std::snprintf(buffer, sizeof(buffer), "\\u%04x", static_cast<unsigned char>(c));
+      out += buffer;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::wstring RecordPath() {
+  wchar_t buffer[32768];
+  const DWORD length = GetEnvironmentVariableW(L"RECORD_ARGS_FILE", buffer, 32768);
+  if (length > 0 && length < 32768) return std::wstring(buffer, length);
+  const DWORD module_length = GetModuleFileNameW(nullptr, buffer, 32768);
+  std::wstring path(buffer, module_length);
+  return path.substr(0, path.find_last_of(L"\\/") + 1) + L"record_args.log";
+}
+
+unsigned long long UnixMilliseconds() {
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  ULARGE_INTEGER ticks;
+  ticks.LowPart = now.dwLowDateTime;
+  ticks.HighPart = now.dwHighDateTime;
+  return (ticks.QuadPart - 116444736000000000ULL) / 10000ULL;
+}
+
+}  // namespace
+
+int wmain() {
+  const unsigned long long started = UnixMilliseconds();
+  const std::wstring command_line = GetCommandLineW();
+  std::string record = "{\"t\": " + std::to_string(started) + ", \"cmd\": " + Json(command_line) +
+                       ", \"argv\": [";
+  int count = 0;
+  if (LPWSTR* args = CommandLineToArgvW(command_line.c_str(), &count)) {
+    for (int i = 0; i < count; ++i) record += (i ? ", " : "") + Json(args[i]);
+    LocalFree(args);
+  }
+  record += "]}\n";
+
+  // One write with FILE_APPEND_DATA, so that starts close together do not interleave.
+  HANDLE file = CreateFileW(RecordPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == record.size() ? 0 : 1;
+}
