@@ -1,0 +1,365 @@
+#include "core/canvas_window_win32.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "res/resource.h"
+
+namespace petariko {
+namespace {
+
+constexpr wchar_t kCanvasClass[] = L"PetarikoCanvas";
+constexpr int kMarkerSize = 32;
+constexpr int kLabelPadding = 2;
+// 14.25 pt, in hundredths of a point.
+constexpr int kLabelPointsX100 = 1425;
+
+// The label's face, then Japanese faces that exist where the first does not.
+constexpr const wchar_t* kLabelFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"Yu Gothic UI", L"Meiryo UI",
+                                          L"Noto Sans CJK JP", L"Noto Sans JP", L"IPAPGothic", L"VL PGothic"};
+
+bool FontFaceExists(HDC dc, const wchar_t* face) {
+  LOGFONTW query{};
+  query.lfCharSet = DEFAULT_CHARSET;
+  wcsncpy_s(query.lfFaceName, face, _TRUNCATE);
+  bool found = false;
+  EnumFontFamiliesExW(
+      dc, &query,
+      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found_flag) -> int {
+        *reinterpret_cast<bool*>(found_flag) = true;
+        return 0;
+      },
+      reinterpret_cast<LPARAM>(&found), 0);
+  return found;
+}
+
+// The mouse buttons held during a move, as the cut-out logic counts them.
+int HeldButtons(WPARAM wparam) {
+  int held = 0;
+  if (wparam & MK_LBUTTON) held |= kMouseLeft;
+  if (wparam & MK_RBUTTON) held |= kMouseRight;
+  if (wparam & MK_MBUTTON) held |= kMouseMiddle;
+  return held;
+}
+
+}  // namespace
+
+void DibSurface::Resize(HDC reference, int width, int height) {
+  if (dc_ && width == width_ && height == height_) return;
+  Release();
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as in a BMP file
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  bitmap_.reset(Check(CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0), "CreateDIBSection"));
+  dc_.reset(Check(CreateCompatibleDC(reference), "CreateCompatibleDC"));
+  previous_ = SelectObject(dc_.get(), bitmap_.get());
+  bits_ = static_cast<std::uint8_t*>(bits);
+  stride_ = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+  width_ = width;
+  height_ = height;
+}
+
+void DibSurface::Release() {
+  if (dc_ && previous_) SelectObject(dc_.get(), previous_);
+  previous_ = nullptr;
+  dc_.reset();
+  bitmap_.reset();
+  bits_ = nullptr;
+  width_ = height_ = 0;
+}
+
+CanvasWindow::CanvasWindow(HINSTANCE instance) : instance_(instance) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_DBLCLKS;  // the double-click erases the cut-out
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance_;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO));
+  wc.lpszClassName = kCanvasClass;
+  Check(RegisterClassExW(&wc), "RegisterClassExW");
+  // No border or caption, so the client area starts at the window's corner; a tool window has
+  // no task-bar button.
+  window_.reset(Check(CreateWindowExW(WS_EX_TOOLWINDOW, kCanvasClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                      nullptr, instance_, this),
+                      "CreateWindowExW"));
+
+  icon_.reset(static_cast<HICON>(
+      Check(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO), IMAGE_ICON, kMarkerSize, kMarkerSize, 0),
+            "LoadImageW icon")));
+  arrows_.reset(static_cast<HBITMAP>(
+      Check(LoadImageW(instance_, MAKEINTRESOURCEW(IDB_ARROWS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION),
+            "LoadImageW arrows")));
+  arrows_dc_.reset(Check(CreateCompatibleDC(nullptr), "CreateCompatibleDC"));
+  arrows_previous_ = SelectObject(arrows_dc_.get(), arrows_.get());
+  CreateLabelFont();
+}
+
+CanvasWindow::~CanvasWindow() {
+  if (arrows_dc_ && arrows_previous_) SelectObject(arrows_dc_.get(), arrows_previous_);
+  window_.reset();
+  UnregisterClassW(kCanvasClass, instance_);
+}
+
+void CanvasWindow::CreateLabelFont() {
+  ScopedGetDc screen(nullptr);
+  const wchar_t* face = nullptr;
+  for (const wchar_t* candidate : kLabelFaces) {
+    if (FontFaceExists(screen.get(), candidate)) {
+      face = candidate;
+      break;
+    }
+  }
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(kLabelPointsX100, GetDeviceCaps(screen.get(), LOGPIXELSY), 7200);
+  font.lfWeight = FW_BOLD;
+  font.lfCharSet = SHIFTJIS_CHARSET;
+  font.lfQuality = DEFAULT_QUALITY;
+  if (face) wcsncpy_s(font.lfFaceName, face, _TRUNCATE);
+  label_font_.reset(Check(CreateFontIndirectW(&font), "CreateFontIndirectW"));
+}
+
+// ---- The frozen screen while tracing ----
+
+void CanvasWindow::CoverScreen() {
+  Check(SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                     SWP_FRAMECHANGED | SWP_NOACTIVATE),
+        "SetWindowPos");
+}
+
+void CanvasWindow::Freeze() {
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  ScopedGetDc screen(nullptr);
+  frozen_.Resize(screen.get(), client.right, client.bottom);
+  // Copied at (0, 0): the window's client area starts at the screen's corner, so the frozen
+  // picture lies exactly over what it shows.
+  Check(BitBlt(frozen_.dc(), 0, 0, frozen_.width(), frozen_.height(), screen.get(), 0, 0, SRCCOPY), "BitBlt");
+  marks_.clear();
+  label_.reset();
+}
+
+void CanvasWindow::DrawStartMarker(TraceMode mode, Point top_left) {
+  if (mode == TraceMode::kGesture) {
+    AddMark({Mark::Kind::kArrow, top_left, {}, {}, 1});
+  } else {
+    AddMark({Mark::Kind::kIcon, top_left, {}, {}, 0});
+  }
+}
+
+void CanvasWindow::DrawLine(Point from, Point to, Rgb colour) { AddMark({Mark::Kind::kLine, from, to, colour, 0}); }
+
+void CanvasWindow::Show() {
+  ShowWindow(hwnd(), SW_SHOW);
+  // Paint now, so the frozen screen is up before the next tick samples the cursor.
+  UpdateWindow(hwnd());
+}
+
+void CanvasWindow::Hide() { ShowWindow(hwnd(), SW_HIDE); }
+
+void CanvasWindow::WipeToFrozen() {
+  marks_.clear();
+  label_.reset();
+  InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CanvasWindow::ClipToOutline(std::span<const Point> outline) {
+  if (outline.size() < 3) {
+    // No polygon: the whole frozen screen becomes the cut-out.
+    SetWindowRgn(hwnd(), nullptr, TRUE);
+    return;
+  }
+  std::vector<POINT> points;
+  points.reserve(outline.size());
+  for (const Point& p : outline) points.push_back({p.x, p.y});
+  UniqueRegion region(
+      Check(CreatePolygonRgn(points.data(), static_cast<int>(points.size()), WINDING), "CreatePolygonRgn"));
+  Check(SetWindowRgn(hwnd(), region.get(), TRUE), "SetWindowRgn");
+  region.release();  // the window owns it now
+}
+
+void CanvasWindow::MoveBy(int dx, int dy) {
+  const Point at = Position();
+  MoveTo({at.x + dx, at.y + dy});
+}
+
+void CanvasWindow::AddMark(const Mark& mark) {
+  marks_.push_back(mark);
+  if (!IsWindowVisible(hwnd())) return;  // painted from marks_ when shown
+  ScopedGetDc dc(hwnd());
+  DrawMark(dc.get(), mark);
+  if (label_) DrawLabel(dc.get());  // the label stays above what is drawn
+}
+
+void CanvasWindow::DrawMark(HDC dc, const Mark& mark) {
+  switch (mark.kind) {
+    case Mark::Kind::kIcon:
+      DrawIconEx(dc, mark.a.x, mark.a.y, icon_.get(), kMarkerSize, kMarkerSize, 0, nullptr, DI_NORMAL);
+      break;
+    case Mark::Kind::kArrow:
+      BitBlt(dc, mark.a.x, mark.a.y, kMarkerSize, kMarkerSize, arrows_dc_.get(), (mark.code - 1) * kMarkerSize, 0,
+             SRCCOPY);
+      break;
+    case Mark::Kind::kLine: {
+      UniquePen pen(Check(CreatePen(PS_SOLID, 1, RGB(mark.colour.r, mark.colour.g, mark.colour.b)), "CreatePen"));
+      ScopedSelect select(dc, pen.get());
+      MoveToEx(dc, mark.a.x, mark.a.y, nullptr);
+      LineTo(dc, mark.b.x, mark.b.y);
+      break;
+    }
+  }
+}
+
+// ---- The gesture's arrows and label ----
+
+void CanvasWindow::DrawArrowCell(int code, Point top_left) {
+  if (code < 1 || code > 4) return;
+  AddMark({Mark::Kind::kArrow, top_left, {}, {}, code});
+}
+
+void CanvasWindow::ShowLabel(const std::wstring& caption, Point top_left) {
+  InvalidateLabel();
+  SIZE text{};
+  {
+    ScopedGetDc dc(hwnd());
+    ScopedSelect font(dc.get(), label_font_.get());
+    GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
+  }
+  label_ = Label{caption,
+                 {top_left.x, top_left.y, top_left.x + text.cx + 2 * kLabelPadding,
+                  top_left.y + text.cy + 2 * kLabelPadding}};
+  InvalidateLabel();
+  UpdateWindow(hwnd());
+}
+
+void CanvasWindow::HideLabel() {
+  InvalidateLabel();
+  label_.reset();
+}
+
+void CanvasWindow::InvalidateLabel() {
+  if (label_) InvalidateRect(hwnd(), &label_->rect, FALSE);
+}
+
+void CanvasWindow::DrawLabel(HDC dc) {
+  FillRect(dc, &label_->rect, GetSysColorBrush(COLOR_BTNFACE));
+  ScopedSelect font(dc, label_font_.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  TextOutW(dc, label_->rect.left + kLabelPadding, label_->rect.top + kLabelPadding, label_->caption.c_str(),
+           static_cast<int>(label_->caption.size()));
+}
+
+// ---- The cut-out window ----
+
+Point CanvasWindow::Position() {
+  RECT rect{};
+  Check(GetWindowRect(hwnd(), &rect), "GetWindowRect");
+  return {rect.left, rect.top};
+}
+
+void CanvasWindow::ShowAt(Point top_left) {
+  Check(SetWindowPos(hwnd(), nullptr, top_left.x, top_left.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW),
+        "SetWindowPos");
+}
+
+void CanvasWindow::MoveTo(Point top_left) {
+  Check(SetWindowPos(hwnd(), nullptr, top_left.x, top_left.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE),
+        "SetWindowPos");
+}
+
+void CanvasWindow::ResetShape() { SetWindowRgn(hwnd(), nullptr, TRUE); }
+
+Point CanvasWindow::CursorPos() {
+  POINT p{};
+  GetCursorPos(&p);
+  return {p.x, p.y};
+}
+
+void CanvasWindow::CopyTo(Point top_left, BmpImage& out) {
+  GdiFlush();
+  // Pixels outside the frozen screen (an outline drawn on another monitor) stay black.
+  const int x0 = std::max(top_left.x, 0);
+  const int x1 = std::min(top_left.x + out.width(), frozen_.width());
+  for (int y = 0; y < out.height(); ++y) {
+    const int source_y = top_left.y + y;
+    if (source_y < 0 || source_y >= frozen_.height() || x0 >= x1) continue;
+    std::memcpy(out.Row(y) + static_cast<std::size_t>(x0 - top_left.x) * 3,
+                frozen_.Row(source_y) + static_cast<std::size_t>(x0) * 3, static_cast<std::size_t>(x1 - x0) * 3);
+  }
+}
+
+// ---- Messages ----
+
+LRESULT CALLBACK CanvasWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* canvas = reinterpret_cast<CanvasWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!canvas || !canvas->window_) return DefWindowProcW(hwnd, message, wparam, lparam);
+  try {
+    return canvas->HandleMessage(message, wparam, lparam);
+  } catch (...) {
+    if (canvas->on_fatal_) canvas->on_fatal_();
+    ExitProcess(1);
+  }
+}
+
+LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  const Point client{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers everything
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_LBUTTONDOWN:
+      // Keep the release even if the cursor outruns the window.
+      SetCapture(hwnd());
+      if (cutout_) cutout_->OnMouseDown(kMouseLeft, client);
+      return 0;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+      if (cutout_) cutout_->OnMouseDown(kMouseRight, client);
+      return 0;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      if (cutout_) cutout_->OnMouseDown(kMouseMiddle, client);
+      return 0;
+    case WM_MOUSEMOVE:
+      if (cutout_) cutout_->OnMouseMove(HeldButtons(wparam));
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      if (GetCapture() == hwnd()) ReleaseCapture();
+      if (cutout_) cutout_->OnMouseUp();
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      if (cutout_) cutout_->OnDoubleClick();
+      return 0;
+    default:
+      return DefWindowProcW(hwnd(), message, wparam, lparam);
+  }
+}
+
+void CanvasWindow::Paint() {
+  ScopedPaint paint(hwnd());
+  const RECT& area = paint.paint().rcPaint;
+  if (frozen_.dc()) {
+    BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, frozen_.dc(),
+           area.left, area.top, SRCCOPY);
+  }
+  for (const Mark& mark : marks_) DrawMark(paint.get(), mark);
+  if (label_) DrawLabel(paint.get());
+}
+
+}  // namespace petariko

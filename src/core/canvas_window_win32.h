@@ -1,0 +1,133 @@
+// Form1 as a window on the screen: the full-screen canvas that shows the frozen screen while a
+// trace is drawn, and afterwards the shaped cut-out window. It also keeps the clean frozen
+// screen image (Form4) in a memory bitmap for as long as the cut-out exists.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/colour.h"
+#include "core/gesture_hooks.h"
+#include "core/point.h"
+#include "core/trace.h"
+#include "core/win32_handles.h"
+#include "cutout/cutout.h"
+
+namespace petariko {
+
+// A memory bitmap whose pixels the program can read: bottom-up rows of 24-bit pixels, the
+// layout of a BMP file, so a save copies rows without converting them.
+class DibSurface {
+ public:
+  DibSurface() = default;
+  DibSurface(const DibSurface&) = delete;
+  DibSurface& operator=(const DibSurface&) = delete;
+  ~DibSurface() { Release(); }
+
+  // Makes the surface width x height (contents undefined); throws Win32Error on failure.
+  void Resize(HDC reference, int width, int height);
+  HDC dc() const { return dc_.get(); }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // Row y from the top; call GdiFlush() before reading what GDI drew.
+  const std::uint8_t* Row(int y) const { return bits_ + static_cast<std::size_t>(height_ - 1 - y) * stride_; }
+
+ private:
+  void Release();
+
+  UniqueMemoryDc dc_;
+  UniqueBitmap bitmap_;
+  HGDIOBJ previous_ = nullptr;
+  std::uint8_t* bits_ = nullptr;
+  std::size_t stride_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+class CanvasWindow : public FrozenScreenWindow,
+                     public GestureSurface,
+                     public CutoutWindow,
+                     public FrozenImage {
+ public:
+  explicit CanvasWindow(HINSTANCE instance);
+  ~CanvasWindow() override;
+  CanvasWindow(const CanvasWindow&) = delete;
+  CanvasWindow& operator=(const CanvasWindow&) = delete;
+
+  HWND hwnd() const { return window_.get(); }
+  // Mouse events on the cut-out go to this cut-out (drag, erase, menu).
+  void AttachCutout(Cutout* cutout) { cutout_ = cutout; }
+  // Called when a window message fails; nothing may unwind through the system's code.
+  void SetFatalHandler(std::function<void()> on_fatal) { on_fatal_ = std::move(on_fatal); }
+
+  // FrozenScreenWindow
+  void CoverScreen() override;
+  void Freeze() override;
+  void DrawStartMarker(TraceMode mode, Point top_left) override;
+  void DrawLine(Point from, Point to, Rgb colour) override;
+  void Show() override;
+  void Hide() override;
+  void WipeToFrozen() override;
+  void ClipToOutline(std::span<const Point> outline) override;
+  void MoveBy(int dx, int dy) override;
+
+  // GestureSurface
+  void DrawArrowCell(int code, Point top_left) override;
+  void ShowLabel(const std::wstring& caption, Point top_left) override;
+  void HideLabel() override;
+
+  // CutoutWindow
+  Point Position() override;
+  void ShowAt(Point top_left) override;
+  void MoveTo(Point top_left) override;
+  void ResetShape() override;
+  Point CursorPos() override;
+
+  // FrozenImage
+  void CopyTo(Point top_left, BmpImage& out) override;
+
+ private:
+  // What has been drawn over the frozen screen since the last freeze, replayed on paint so the
+  // window keeps it while hidden without a second full-screen bitmap.
+  struct Mark {
+    enum class Kind { kIcon, kArrow, kLine } kind;
+    Point a;
+    Point b;
+    Rgb colour;
+    int code = 0;
+  };
+  struct Label {
+    std::wstring caption;
+    RECT rect;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void Paint();
+  void AddMark(const Mark& mark);
+  void DrawMark(HDC dc, const Mark& mark);
+  void DrawLabel(HDC dc);
+  void InvalidateLabel();
+  void CreateLabelFont();
+
+  HINSTANCE instance_;
+  UniqueWindow window_;
+  DibSurface frozen_;
+  UniqueIcon icon_;
+  UniqueMemoryDc arrows_dc_;
+  UniqueBitmap arrows_;
+  HGDIOBJ arrows_previous_ = nullptr;
+  UniqueFont label_font_;
+
+  std::vector<Mark> marks_;
+  std::optional<Label> label_;
+  Cutout* cutout_ = nullptr;
+  std::function<void()> on_fatal_;
+};
+
+}  // namespace petariko

@@ -1,0 +1,40 @@
+// The desktop side of the cut-out's save and of the program's plain messages.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <span>
+#include <string>
+
+#include "core/user_messages.h"
+#include "cutout/cutout.h"
+
+namespace petariko {
+
+// The save dialog: one BMP filter, no read-only box, no overwrite prompt, no extension added.
+class Win32SaveDialog : public SavePathDialog {
+ public:
+  explicit Win32SaveDialog(HWND owner) : owner_(owner) {}
+  std::optional<std::wstring> Ask(const std::wstring& initial_name) override;
+
+ private:
+  HWND owner_;
+};
+
+class Win32FileWriter : public FileWriter {
+ public:
+  bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) override;
+};
+
+// Message boxes with an OK button only, in front of the topmost frozen screen and cut-out.
+class MessageBoxMessages : public UserMessages {
+ public:
+  void Show(const std::wstring& text, const std::wstring& title) override;
+};
+
+// The dialog's filter: the displayed pattern pairs separated by "|" become NUL-separated,
+// with the double NUL the dialog needs at the end.
+std::wstring DialogFilter(const std::wstring& bar_separated);
+
+}  // namespace petariko
