@@ -3,10 +3,12 @@
 // line and the arguments as the C runtime would split them.
 //
 // The record goes to the file named by RECORD_ARGS_FILE, else to record_args.log beside the exe.
+// RECORD_ARGS_SLEEP_MS keeps it running that long after the record, for tests of waiting.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -77,5 +79,7 @@ int wmain() {
   DWORD written = 0;
   const BOOL ok = WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
   CloseHandle(file);
+  wchar_t sleep_ms[16];
+  if (GetEnvironmentVariableW(L"RECORD_ARGS_SLEEP_MS", sleep_ms, 16) > 0) Sleep(_wtoi(sleep_ms));
   return ok && written == record.size() ? 0 : 1;
 }
