@@ -1,0 +1,145 @@
+#include "core/app_win32.h"
+
+#include <utility>
+
+#include "core/message_box_win32.h"
+#include "core/settings_file.h"
+#include "core/settings_file_win32.h"
+#include "core/ui_strings.h"
+#include "res/resource.h"
+
+namespace petariko {
+
+namespace {
+
+constexpr wchar_t kHostClass[] = L"PetarikoHost";
+constexpr UINT_PTR kWatcherTimer = 1;
+constexpr UINT kWatcherIntervalMs = 100;
+
+}  // namespace
+
+struct App::Parts {};
+
+App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
+    : instance_(instance), program_dir_(std::move(program_dir)), settings_(std::move(settings)) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = HostProc;
+  wc.hInstance = instance_;
+  wc.lpszClassName = kHostClass;
+  wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO));
+  Check(RegisterClassExW(&wc), "RegisterClassExW");
+  // Never shown; a tool window so that it has no task-bar button.
+  host_.reset(Check(CreateWindowExW(WS_EX_TOOLWINDOW, kHostClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                    instance_, this),
+                    "CreateWindowExW"));
+  taskbar_created_message_ = RegisterWindowMessageW(L"TaskbarCreated");
+
+  tray_image_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 16, 16, 0)));
+
+  menu_bar_.reset(Check(CreateMenu(), "CreateMenu"));
+  pmenu_ = Check(CreatePopupMenu(), "CreatePopupMenu");
+  AppendMenuW(pmenu_, MF_STRING, kMenuOption, ui::kMenuOption);
+  AppendMenuW(pmenu_, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(pmenu_, MF_STRING, kMenuSave, ui::kMenuSave);
+  AppendMenuW(pmenu_, MF_STRING, kMenuDelete, ui::kMenuDelete);
+  AppendMenuW(pmenu_, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(pmenu_, MF_STRING, kMenuEnd, ui::kMenuEnd);
+  AppendMenuW(menu_bar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(pmenu_), L"PMENU");
+
+  parts_ = std::make_unique<Parts>();
+}
+
+App::~App() { tray_.DeleteTrayIcon(); }
+
+void App::Start() {
+  tray_.AddTrayIcon(host_.get(), tray_image_.get(), ui::kProductName);
+  Check(SetTimer(host_.get(), kWatcherTimer, kWatcherIntervalMs, nullptr), "SetTimer");
+}
+
+bool App::WriteSettingsFile() { return WriteSettingsFileOrTell(SettingsFilePath(program_dir_), settings_); }
+
+void App::PutBackCutout() {}
+
+void App::ShowPopupMenu() {
+  POINT at{};
+  GetCursorPos(&at);
+  // The menu closes properly when the user clicks elsewhere only if its owner is foreground.
+  SetForegroundWindow(host_.get());
+  const UINT chosen = static_cast<UINT>(TrackPopupMenu(pmenu_, TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD,
+                                                       at.x, at.y, 0, host_.get(), nullptr));
+  PostMessageW(host_.get(), WM_NULL, 0, 0);
+  if (chosen != 0) OnMenuCommand(chosen);
+}
+
+LRESULT CALLBACK App::HostProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* app = reinterpret_cast<App*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!app) return DefWindowProcW(hwnd, message, wparam, lparam);
+  try {
+    return app->HandleHostMessage(hwnd, message, wparam, lparam);
+  } catch (...) {
+    // Nothing may unwind through the system's code; a failure here ends the program cleanly.
+    app->FatalError();
+  }
+}
+
+LRESULT App::HandleHostMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wparam == kWatcherTimer) OnTick();
+      return 0;
+    case kTrayCallbackMessage:
+      OnTrayNotify(LOWORD(lparam));
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      if (message == taskbar_created_message_ && message != 0) {
+        tray_.Readd();
+        return 0;
+      }
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+}
+
+void App::OnTick() {
+  if (watcher_) watcher_->Tick();
+}
+
+void App::OnTrayNotify(UINT mouse_message) {
+  if ((mouse_message == WM_LBUTTONDOWN || mouse_message == WM_RBUTTONDOWN) && !shared_.blnBusy) ShowPopupMenu();
+}
+
+void App::OnMenuCommand(UINT id) {
+  switch (id) {
+    case kMenuOption: OnMenuOption(); break;
+    case kMenuEnd: OnMenuEnd(); break;
+    default: break;
+  }
+}
+
+void App::OnMenuOption() {}
+
+void App::OnMenuEnd() {
+  if (ShowMessageBox(nullptr, ui::kQuitQuestion, ui::kTitleConfirm, MB_YESNO) == IDYES) {
+    tray_.DeleteTrayIcon();
+    KillTimer(host_.get(), kWatcherTimer);
+    DestroyWindow(host_.release());
+    return;
+  }
+}
+
+void App::FatalError() {
+  KillTimer(host_.get(), kWatcherTimer);
+  // The icon goes first, so that a forced end leaves no dead icon behind in the tray.
+  tray_.DeleteTrayIcon();
+  ShowMessageBox(nullptr, ui::kFatalError, ui::kTitleFatal, MB_OK);
+  ExitProcess(1);
+}
+
+}  // namespace petariko

@@ -1,0 +1,79 @@
+// The resident application: owns the settings, the shared state and every window, and turns
+// the hidden host window's messages (tray icon, popup menu, 100 ms timer) into calls on the
+// logic. The host window plays Form1's hidden roles: tray receiver, timer and menu owner.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "core/app_host.h"
+#include "core/settings_store.h"
+#include "core/tray_win32.h"
+#include "core/watcher.h"
+#include "core/win32_handles.h"
+
+namespace petariko {
+
+// Button state and cursor from the desktop, whichever window has the focus.
+class DesktopInput : public InputPort {
+ public:
+  bool IsKeyDown(int virtual_key) override { return (GetAsyncKeyState(virtual_key) & 0x8000) != 0; }
+  Point CursorPos() override {
+    POINT p{};
+    GetCursorPos(&p);
+    return {p.x, p.y};
+  }
+};
+
+class App : public SettingsScreenHost {
+ public:
+  App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings);
+  ~App() override;
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  // Hides everything, adds the tray icon and starts the watcher's timer.
+  void Start();
+  // Opens PMENU at the cursor (from the tray icon or a right press on the cut-out).
+  void ShowPopupMenu();
+
+  // SettingsScreenHost
+  SettingsStore& Settings() override { return settings_; }
+  SharedState& Shared() override { return shared_; }
+  bool WriteSettingsFile() override;
+  void PutBackCutout() override;
+  std::wstring ProgramDirectory() override { return program_dir_; }
+
+ private:
+  enum MenuId : UINT { kMenuOption = 1, kMenuSave, kMenuDelete, kMenuEnd };
+
+  static LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleHostMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  void OnTick();
+  void OnTrayNotify(UINT mouse_message);
+  void OnMenuCommand(UINT id);
+  void OnMenuOption();
+  void OnMenuEnd();
+  [[noreturn]] void FatalError();
+
+  HINSTANCE instance_;
+  std::wstring program_dir_;
+  SettingsStore settings_;
+  SharedState shared_;
+
+  UniqueWindow host_;
+  UniqueIcon tray_image_;
+  UniqueMenu menu_bar_;  // owns PMENU
+  HMENU pmenu_ = nullptr;
+  TrayIcon tray_;
+  UINT taskbar_created_message_ = 0;
+
+  DesktopInput input_;
+  struct Parts;  // the frozen-screen canvas, trace, gesture recognizer and cut-out
+  std::unique_ptr<Parts> parts_;
+  std::unique_ptr<Watcher> watcher_;
+};
+
+}  // namespace petariko

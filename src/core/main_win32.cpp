@@ -1,0 +1,35 @@
+// Start-up: one instance per user session, settings, tray icon, then the message loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+
+#include "core/app_win32.h"
+#include "core/settings_file.h"
+#include "core/settings_file_win32.h"
+#include "core/win32_handles.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace petariko;
+
+  // "Local\" keeps the instance check inside the user's session.
+  UniqueKernelHandle instance_mutex(CreateMutexW(nullptr, FALSE, L"Local\\Petariko.SingleInstance"));
+  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  const std::wstring program_dir = ProgramDirectory();
+  std::optional<SettingsStore> settings = LoadSettingsAtStartup(SettingsFilePath(program_dir));
+  if (!settings) return 1;
+
+  App app(instance, program_dir, std::move(*settings));
+  app.Start();
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}

@@ -1,0 +1,131 @@
+#include "core/settings_file_win32.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "core/message_box_win32.h"
+#include "core/ui_strings.h"
+#include "core/win32_handles.h"
+
+namespace petariko {
+
+namespace {
+
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+  UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  LARGE_INTEGER size{};
+  // A settings file is a few kilobytes; anything huge is not one.
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (64LL << 20)) return std::nullopt;
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                         read != bytes.size())) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+bool WriteAtomically(const std::wstring& path, const std::string& bytes) {
+  const std::wstring temp = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  {
+    UniqueKernelHandle file(
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size() && FlushFileBuffers(file.get());
+    if (!ok) {
+      file.reset();
+      DeleteFileW(temp.c_str());
+      return false;
+    }
+  }
+  if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+void TellUnreadable(const std::wstring& path, const std::wstring& what) {
+  ShowMessageBox(nullptr, std::wstring(ui::kSettingsUnreadable) + L"\r\n" + path + L"\r\n" + what, ui::kTitleError);
+}
+
+}  // namespace
+
+std::optional<std::string> SystemAnsiCodec::Encode(std::wstring_view text) const {
+  if (text.empty()) return std::string();
+  const UINT code_page = GetACP();
+  // UTF-8 as the ANSI code page holds everything and takes no "default char" check.
+  const DWORD flags = code_page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL used_default = FALSE;
+  BOOL* used_default_ptr = code_page == CP_UTF8 ? nullptr : &used_default;
+  const int length = static_cast<int>(text.size());
+  const int size = WideCharToMultiByte(code_page, flags, text.data(), length, nullptr, 0, nullptr, used_default_ptr);
+  if (size <= 0 || used_default) return std::nullopt;
+  std::string bytes(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(code_page, flags, text.data(), length, bytes.data(), size, nullptr, used_default_ptr);
+  return bytes;
+}
+
+std::wstring SystemAnsiCodec::Decode(std::string_view bytes) const {
+  if (bytes.empty()) return std::wstring();
+  const int length = static_cast<int>(bytes.size());
+  const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+  std::wstring text(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+  if (size > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), size);
+  return text;
+}
+
+std::wstring ProgramDirectory() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length < buffer.size()) {
+      std::wstring path(buffer.data(), length);
+      const size_t slash = path.find_last_of(L'\\');
+      if (slash == std::wstring::npos) return path;
+      // Keep the backslash of a drive's root ("C:\").
+      return path.substr(0, slash == 2 && path[1] == L':' ? slash + 1 : slash);
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::optional<SettingsStore> LoadSettingsAtStartup(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) {
+      TellUnreadable(path, ui::kSettingsCannotOpen);
+      return std::nullopt;
+    }
+    if (!WriteAtomically(path, DefaultSettingsBytes())) {
+      TellUnreadable(path, ui::kSettingsCannotCreate);
+      return std::nullopt;
+    }
+  }
+  std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) {
+    TellUnreadable(path, ui::kSettingsCannotOpen);
+    return std::nullopt;
+  }
+  SettingsParseResult result = ParseSettings(*bytes, SystemAnsiCodec());
+  if (const auto* error = std::get_if<SettingsParseError>(&result)) {
+    TellUnreadable(path, DescribeSettingsError(*error));
+    return std::nullopt;
+  }
+  return std::get<SettingsStore>(std::move(result));
+}
+
+bool WriteSettingsFileOrTell(const std::wstring& path, const SettingsStore& settings) {
+  if (WriteAtomically(path, SerializeSettings(settings, SystemAnsiCodec()))) return true;
+  ShowMessageBox(nullptr, std::wstring(ui::kSettingsUnwritable) + L"\r\n" + path + L"\r\n" + ui::kSettingsKeptForRun,
+                 ui::kTitleError);
+  return false;
+}
+
+}  // namespace petariko

@@ -1,0 +1,31 @@
+// Reading and writing settei.txt on Windows.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/settings_file.h"
+
+namespace petariko {
+
+// The system's ANSI code page, refusing best-fit substitutes so that a character the code page
+// lacks is reported instead of silently changed.
+class SystemAnsiCodec : public AnsiCodec {
+ public:
+  std::optional<std::string> Encode(std::wstring_view text) const override;
+  std::wstring Decode(std::string_view bytes) const override;
+};
+
+// The directory petariko.exe is in; ends with "\" only at a drive's root.
+std::wstring ProgramDirectory();
+
+// Reads the settings, creating the default file first when none exists. On any problem the
+// user has been told (naming the file, what is wrong and where) and nullopt is returned; the
+// file is left as it was.
+std::optional<SettingsStore> LoadSettingsAtStartup(const std::wstring& path);
+
+// Writes the file whole through a temporary file in the same folder, so that a crash or a
+// full disk never leaves half a file. Tells the user and returns false on failure.
+bool WriteSettingsFileOrTell(const std::wstring& path, const SettingsStore& settings);
+
+}  // namespace petariko

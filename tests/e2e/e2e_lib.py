@@ -1,0 +1,374 @@
+"""End-to-end harness: the real petariko.exe under Wine in a private Xvfb, driven by xdotool.
+
+One `Desktop` is one X server and one Wine prefix; each test gets a fresh program directory
+through `Desktop.install()`. Everything the harness starts it also ends, by PID or with
+`wineserver -k` on its own prefix.
+"""
+import atexit
+import contextlib
+import json
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+import zlib
+import struct
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+BUILD = os.environ.get("PETARIKO_BUILD", os.path.join(REPO, "build", "windows"))
+EXE = os.path.join(BUILD, "petariko.exe")
+HELPERS = os.path.join(BUILD, "e2e-helpers")
+ARTIFACTS = os.environ.get("PETARIKO_E2E_ARTIFACTS", os.path.join(REPO, "build", "e2e"))
+
+TRAY_WINDOW_NAME = "^Wine System Tray$"
+
+
+def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
+    """Polls until predicate() returns a truthy value, which is returned."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+class Image:
+    """An RGB screenshot: width, height and packed bytes."""
+
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def crop(self, left, top, width, height):
+        rows = []
+        for y in range(top, top + height):
+            i = (y * self.width + left) * 3
+            rows.append(self.data[i:i + width * 3])
+        return Image(width, height, b"".join(rows))
+
+    def save_png(self, path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        raw = b"".join(b"\x00" + self.data[y * self.width * 3:(y + 1) * self.width * 3] for y in range(self.height))
+
+        def chunk(kind, body):
+            return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+
+        png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0))
+        png += chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b"")
+        with open(path, "wb") as f:
+            f.write(png)
+
+
+def read_bmp(path):
+    """Reads an uncompressed 24- or 32-bit BMP into an Image (top row first)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    assert data[:2] == b"BM", "not a BMP file"
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height, _, bits, compression = struct.unpack_from("<iiHHI", data, 18)
+    assert compression in (0, 3), f"compressed BMP ({compression})"
+    assert bits in (24, 32), f"{bits}-bit BMP"
+    bottom_up = height > 0
+    height = abs(height)
+    step = bits // 8
+    stride = (width * step + 3) & ~3
+    rows = []
+    for y in range(height):
+        src = height - 1 - y if bottom_up else y
+        line = data[offset + src * stride: offset + src * stride + width * step]
+        rows.append(b"".join(bytes((line[i + 2], line[i + 1], line[i])) for i in range(0, width * step, step)))
+    return Image(width, height, b"".join(rows))
+
+
+class Desktop:
+    """A private X server with a Wine prefix on it."""
+
+    def __init__(self, width=1024, height=768, name="e2e"):
+        self.width, self.height = width, height
+        self.root = tempfile.mkdtemp(prefix=f"petariko-{name}-", dir=os.environ.get("PETARIKO_E2E_TMP"))
+        self.xvfb = None
+        self.display = None
+        self.env = None
+        self.processes = []
+
+    # --- life cycle -------------------------------------------------------------------
+    def start(self):
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{self.width}x{self.height}x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as f:
+            self.display = ":" + f.readline().strip()
+        home = os.path.join(self.root, "home")
+        tmp = os.path.join(self.root, "tmp")
+        os.makedirs(home)
+        os.makedirs(tmp)
+        self.env = dict(os.environ)
+        self.env.update({
+            "DISPLAY": self.display, "WINEDEBUG": "-all", "WINEARCH": "win64",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+            "HOME": home, "TMPDIR": tmp, "WINEPREFIX": os.path.join(self.root, "prefix"),
+            "LANG": "ja_JP.UTF-8", "LC_ALL": "ja_JP.UTF-8",
+        })
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self.wine("wineboot", "-i")
+        self.run_quiet(["wineserver", "-w"])
+        # Without a window manager every hide of a managed window stalls for about 2 s.
+        self.wine("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
+        self.run_quiet(["wineserver", "-w"])
+        self.set_root_colour("#204060")
+        return self
+
+    def stop(self):
+        with contextlib.suppress(Exception):
+            self.kill_wine()
+        if self.xvfb:
+            self.xvfb.terminate()
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                self.xvfb.wait(5)
+            if self.xvfb.poll() is None:
+                self.xvfb.kill()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def kill_wine(self):
+        """Ends every Wine process of this prefix (and only those)."""
+        self.run_quiet(["wineserver", "-k"], check=False)
+        self.run_quiet(["wineserver", "-w"], check=False)
+        self.processes = []
+
+    # --- processes --------------------------------------------------------------------
+    def run_quiet(self, argv, check=True, timeout=120, env=None):
+        return subprocess.run(argv, env=env or self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              check=check, timeout=timeout)
+
+    def wine(self, *args, check=True, timeout=120):
+        return self.run_quiet(["wine", *args], check=check, timeout=timeout)
+
+    def spawn(self, windows_exe, *args, cwd=None):
+        process = subprocess.Popen(["wine", windows_exe, *args], env=self.env, cwd=cwd,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        return process
+
+    def windows_path(self, unix_path):
+        return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+    def install(self, name="app", settings=None):
+        """A fresh program directory holding petariko.exe and help.html (and settings bytes)."""
+        os.makedirs(os.path.join(self.root, "programs"), exist_ok=True)
+        directory = tempfile.mkdtemp(prefix=name + "-", dir=os.path.join(self.root, "programs"))
+        shutil.copy(EXE, directory)
+        shutil.copy(os.path.join(BUILD, "help.html"), directory)
+        if settings is not None:
+            with open(os.path.join(directory, "settei.txt"), "wb") as f:
+                f.write(settings)
+        return directory
+
+    # --- X side -----------------------------------------------------------------------
+    def xdotool(self, *args, check=True):
+        env = dict(self.env, LC_ALL="C.UTF-8", LANG="C.UTF-8")
+        result = subprocess.run(["xdotool", *map(str, args)], env=env, capture_output=True, text=True, timeout=30)
+        if check and result.returncode != 0 and "search" not in args:
+            raise AssertionError(f"xdotool {args} failed: {result.stderr}")
+        return result.stdout
+
+    def set_root_colour(self, colour):
+        self.run_quiet(["xsetroot", "-solid", colour], check=False)
+
+    def move(self, x, y):
+        self.xdotool("mousemove", "--sync", x, y)
+
+    def click(self, x, y, button=1):
+        self.move(x, y)
+        self.xdotool("click", button)
+
+    def press(self, button=1):
+        self.xdotool("mousedown", button)
+
+    def release(self, button=1):
+        self.xdotool("mouseup", button)
+
+    def key(self, *keys):
+        self.xdotool("key", *keys)
+
+    def type_text(self, text):
+        self.xdotool("type", "--delay", 20, text)
+
+    def search(self, name=None, class_name=None, only_visible=True):
+        args = ["search"]
+        if only_visible:
+            args.append("--onlyvisible")
+        if name is not None:
+            args += ["--name", name]
+        if class_name is not None:
+            args += ["--class", class_name]
+        out = self.xdotool(*args, check=False)
+        return [int(w) for w in out.split()]
+
+    def geometry(self, window_id):
+        """(x, y, width, height) of an X window, from xwininfo (xdotool doubles child offsets)."""
+        out = subprocess.run(["xwininfo", "-id", str(window_id)], env=self.env, capture_output=True, text=True).stdout
+        values = {}
+        for line in out.splitlines():
+            line = line.strip()
+            for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
+                if line.startswith(key + ":"):
+                    values[key] = int(line.split(":")[1])
+        return (values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"], values["Height"])
+
+    def screenshot(self, save_as=None):
+        out = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], env=self.env,
+                             capture_output=True, timeout=30, check=True).stdout
+        image = Image(self.width, self.height, out)
+        if save_as:
+            image.save_png(os.path.join(ARTIFACTS, save_as))
+        return image
+
+    # --- Windows side -----------------------------------------------------------------
+    def windows(self):
+        """Every Windows window of the prefix, from the probe helper: a list of dicts."""
+        out = os.path.join(self.root, "probe.jsonl")
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(out)
+        self.wine(os.path.join(HELPERS, "probe.exe"), self.windows_path(out), check=False, timeout=60)
+        with open(out, encoding="utf-8") as f:
+            return [json.loads(line) for line in f if line.strip()]
+
+    def find(self, predicate=None, **fields):
+        """Windows whose fields equal the given values (and that satisfy predicate)."""
+        return [w for w in self.windows()
+                if all(w.get(k) == v for k, v in fields.items()) and (predicate is None or predicate(w))]
+
+    def wait_window(self, timeout=15, **fields):
+        return wait_for(lambda: self.find(**fields), timeout=timeout, interval=0.2, what=f"window {fields}")[0]
+
+    def wait_no_window(self, timeout=15, **fields):
+        wait_for(lambda: not self.find(**fields), timeout=timeout, interval=0.2, what=f"no window {fields}")
+
+
+class Petariko:
+    """One installed copy of the program on a Desktop."""
+
+    def __init__(self, desktop, settings=None, name="app"):
+        self.desktop = desktop
+        self.directory = desktop.install(name, settings)
+        self.exe = os.path.join(self.directory, "petariko.exe")
+        self.process = None
+
+    @property
+    def settings_path(self):
+        return os.path.join(self.directory, "settei.txt")
+
+    def settings_bytes(self):
+        with open(self.settings_path, "rb") as f:
+            return f.read()
+
+    def start(self, wait_tray=True):
+        self.process = self.desktop.spawn(self.exe)
+        if wait_tray:
+            self.wait_tray_icon()
+        return self.process
+
+    def host_windows(self):
+        return [w for w in self.desktop.windows() if w["class"] == "PetarikoHost"]
+
+    def tray_icons(self):
+        """Centres of the program's icons in Wine's tray window, found by their yellow paper."""
+        found = self.desktop.search(name=TRAY_WINDOW_NAME)
+        if not found:
+            return []
+        x, y, width, height = self.desktop.geometry(found[0])
+        shot = self.desktop.screenshot()
+        columns = {}
+        for yy in range(y, y + height):
+            for xx in range(x, x + width):
+                r, g, b = shot.pixel(xx, yy)
+                if r > 240 and 225 < g < 250 and 100 < b < 140:
+                    columns.setdefault(xx, []).append(yy)
+        icons, run = [], []
+        for xx in sorted(columns) + [None]:
+            if run and (xx is None or xx != run[-1] + 1):
+                ys = [v for c in run for v in columns[c]]
+                icons.append(((run[0] + run[-1]) // 2, (min(ys) + max(ys)) // 2))
+                run = []
+            if xx is not None:
+                run.append(xx)
+        return icons
+
+    def wait_tray_icon(self, timeout=20):
+        return wait_for(lambda: (self.tray_icons() or [None])[0], timeout=timeout, interval=0.2,
+                        what="the tray icon")
+
+    def open_menu(self, button=1):
+        """Presses on the tray icon and returns the popup menu's window record."""
+        x, y = self.wait_tray_icon()
+        self.desktop.click(x, y, button)
+        return self.desktop.wait_window(**{"class": "#32768", "visible": True})
+
+    def choose(self, menu, row):
+        """Clicks menu row 0..3: 設定画面, 保存, 消去, 終了 (separators are thinner rows)."""
+        offsets = (14, 44, 65, 95)
+        self.desktop.click(menu["left"] + 40, menu["top"] + offsets[row])
+
+    def answer(self, title, key):
+        """Focuses the message box with this title and presses a key (y, n, Return)."""
+        box = self.desktop.wait_window(text=title, visible=True)
+        ids = self.desktop.search(name="^" + title + "$")
+        self.desktop.xdotool("windowfocus", "--sync", ids[0], check=False)
+        self.desktop.key(key)
+        return box
+
+    def message(self, title, timeout=15):
+        """The visible message box with this title and the texts of its children."""
+        box = self.desktop.wait_window(text=title, visible=True, timeout=timeout)
+        children = [w for w in self.desktop.windows() if w.get("root") == box["hwnd"]]
+        return box, children
+
+    def wait_exit(self, timeout=15):
+        wait_for(lambda: self.process.poll() is not None, timeout=timeout, what="petariko.exe to end")
+        return self.process.returncode
+
+
+_shared_desktops = {}
+
+
+def shared_desktop(width=1024, height=768):
+    """One Desktop per screen size for the whole run: a Wine prefix takes half a minute to make."""
+    key = (width, height)
+    if key not in _shared_desktops:
+        _shared_desktops[key] = Desktop(width, height, name=f"{width}x{height}").start()
+    return _shared_desktops[key]
+
+
+@atexit.register
+def _stop_shared_desktops():
+    for desktop in _shared_desktops.values():
+        desktop.stop()
+
+
+class DesktopTestCase(unittest.TestCase):
+    """Tests on the shared Desktop; each test ends the Wine processes it started."""
+
+    WIDTH, HEIGHT = 1024, 768
+    desktop = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.desktop = shared_desktop(cls.WIDTH, cls.HEIGHT)
+
+    def tearDown(self):
+        self.desktop.kill_wine()
+
+    def screenshot(self, label):
+        return self.desktop.screenshot(save_as=f"{type(self).__name__}/{self._testMethodName}-{label}.png")

@@ -1,0 +1,130 @@
+"""Start-up, the single instance, the tray icon and its menu, quitting, and bad settings files."""
+import os
+import time
+import unittest
+
+from e2e_lib import DesktopTestCase, Petariko, wait_for
+
+DEFAULT_SETTINGS = b" 1 \r\n 2 \r\n 3 \r\n" + b"\r\n" * 60
+
+
+def settings_with(line, text):
+    lines = [b" 1 ", b" 2 ", b" 3 "] + [b""] * 60
+    lines[line - 1] = text
+    return b"".join(l + b"\r\n" for l in lines)
+
+
+class StartupTest(DesktopTestCase):
+
+    def test_first_start_writes_the_default_file_and_shows_only_the_tray_icon(self):
+        app = Petariko(self.desktop)
+        app.start()
+        self.assertEqual(app.settings_bytes(), DEFAULT_SETTINGS)
+        self.assertEqual(len(app.tray_icons()), 1)
+        hosts = app.host_windows()
+        self.assertEqual(len(hosts), 1)
+        visible = [w for w in self.desktop.windows() if w["visible"] and w["pid"] == hosts[0]["pid"]]
+        self.assertEqual(visible, [])
+        self.screenshot("tray")
+
+    def test_second_start_ends_at_once_and_one_icon_remains(self):
+        app = Petariko(self.desktop)
+        app.start()
+        second = self.desktop.spawn(app.exe)
+        wait_for(lambda: second.poll() is not None, timeout=10, what="the second instance to end")
+        self.assertEqual(second.returncode, 0)
+        time.sleep(0.5)
+        self.assertEqual(len(app.tray_icons()), 1)
+        self.assertEqual(len(app.host_windows()), 1)
+        self.assertIsNone(app.process.poll())
+
+    def test_existing_file_is_read_and_left_alone(self):
+        settings = settings_with(4, "C:\\Program Files\\メモ帳.exe".encode("cp932"))
+        app = Petariko(self.desktop, settings=settings)
+        app.start()
+        self.assertEqual(app.settings_bytes(), settings)
+
+
+class TrayMenuTest(DesktopTestCase):
+
+    def test_left_and_right_press_open_the_menu(self):
+        app = Petariko(self.desktop)
+        app.start()
+        for button in (1, 3):
+            menu = app.open_menu(button)
+            # Six entries: four items and two separators.
+            self.assertGreater(menu["bottom"] - menu["top"], 90)
+            self.screenshot(f"menu-button{button}")
+            self.desktop.click(600, 600)  # a click elsewhere closes it
+            self.desktop.wait_no_window(**{"class": "#32768", "visible": True})
+
+    def test_middle_press_and_hover_open_nothing(self):
+        app = Petariko(self.desktop)
+        app.start()
+        x, y = app.wait_tray_icon()
+        self.desktop.move(x, y)
+        self.desktop.move(x + 2, y + 1)
+        self.desktop.click(x, y, 2)
+        time.sleep(1.0)
+        self.assertEqual(self.desktop.find(**{"class": "#32768", "visible": True}), [])
+
+    def test_quit_asks_and_no_keeps_running_yes_ends_and_removes_the_icon(self):
+        app = Petariko(self.desktop)
+        app.start()
+        app.choose(app.open_menu(1), 3)
+        box, children = app.message("確認")
+        texts = [c["text"] for c in children]
+        self.assertIn("ペタリコを終了します。よろしいですか？", texts)
+        self.assertTrue(any(t.startswith("はい") for t in texts) and any(t.startswith("いいえ") for t in texts))
+        self.assertFalse(any(c.get("has_icon") for c in children),
+                         "the question must have no icon")
+        self.screenshot("question")
+        app.answer("確認", "n")
+        self.desktop.wait_no_window(text="確認", visible=True)
+        time.sleep(0.5)
+        self.assertIsNone(app.process.poll())
+        self.assertEqual(len(app.tray_icons()), 1)
+
+        app.choose(app.open_menu(3), 3)
+        app.answer("確認", "y")
+        self.assertEqual(app.wait_exit(), 0)
+        wait_for(lambda: not app.tray_icons(), timeout=5, what="the tray icon to go")
+
+
+class BadSettingsFileTest(DesktopTestCase):
+
+    CASES = {
+        "too_few_lines": (DEFAULT_SETTINGS[:-2], "62 行しかありません"),
+        "not_an_integer": (settings_with(2, b"right"), "2 行目：整数ではありません。"),
+        "hold_time_beyond_16_bits": (settings_with(3, b" 40000 "), "3 行目：値が大きすぎるか小さすぎます。"),
+    }
+
+    def check_refused(self, app, expected_fragment):
+        app.start(wait_tray=False)
+        box, children = app.message("エラー")
+        text = "\n".join(c["text"] for c in children if c["class"] == "Static")
+        self.assertIn("settei.txt", text)
+        self.assertIn(expected_fragment, text)
+        self.screenshot("message")
+        self.assertEqual(app.tray_icons(), [])
+        app.answer("エラー", "Return")
+        self.assertNotEqual(app.wait_exit(), 0)
+        self.assertEqual(app.tray_icons(), [])
+
+    def test_each_bad_file_ends_start_up_with_one_message_and_is_left_unchanged(self):
+        for name, (content, fragment) in self.CASES.items():
+            with self.subTest(name):
+                app = Petariko(self.desktop, settings=content, name=name)
+                self.check_refused(app, fragment)
+                self.assertEqual(app.settings_bytes(), content)
+                self.desktop.kill_wine()
+
+    def test_unreadable_file(self):
+        app = Petariko(self.desktop, name="unreadable")
+        os.mkdir(app.settings_path)  # a folder where the file should be
+        self.check_refused(app, "ファイルを開けません。")
+        self.assertTrue(os.path.isdir(app.settings_path))
+
+
+if __name__ == "__main__":
+    unittest.main()
