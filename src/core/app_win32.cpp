@@ -2,11 +2,18 @@
 
 #include <utility>
 
+#include "core/canvas_window_win32.h"
+#include "core/gesture.h"
 #include "core/message_box_win32.h"
 #include "core/settings_file.h"
 #include "core/settings_file_win32.h"
+#include "core/trace.h"
 #include "core/ui_strings.h"
+#include "cutout/cutout.h"
+#include "cutout/cutout_win32.h"
+#include "launcher/launcher_win32.h"
 #include "res/resource.h"
+#include "settings/settings_screen_win32.h"
 
 namespace petariko {
 
@@ -18,7 +25,30 @@ constexpr UINT kWatcherIntervalMs = 100;
 
 }  // namespace
 
-struct App::Parts {};
+// Form1's visible roles and what hangs off them, built after the host window exists.
+struct App::Parts {
+  explicit Parts(App& app)
+      : canvas(app.instance_),
+        launcher([this] { canvas.Hide(); }),
+        gesture(app.settings_, canvas, launcher),
+        trace(outline, app.shared_, canvas, gesture, messages),
+        dialog(app.host_.get()),
+        cutout(outline, app.shared_, canvas, dialog, canvas, writer, messages) {
+    canvas.AttachCutout(&cutout);
+    canvas.SetFatalHandler([&app] { app.FatalError(); });
+    cutout.SetMenuOpener([&app] { app.ShowPopupMenu(); });
+  }
+
+  OutlineStore outline;         // ptOutline / intLastPoint, shared by the trace and the cut-out
+  MessageBoxMessages messages;
+  CanvasWindow canvas;          // the frozen screen while tracing, then the cut-out window
+  ShellProgramLauncher launcher;
+  GestureRecognizer gesture;
+  Trace trace;
+  Win32SaveDialog dialog;
+  Win32FileWriter writer;
+  Cutout cutout;
+};
 
 App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
     : instance_(instance), program_dir_(std::move(program_dir)), settings_(std::move(settings)) {
@@ -47,7 +77,8 @@ App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
   AppendMenuW(pmenu_, MF_STRING, kMenuEnd, ui::kMenuEnd);
   AppendMenuW(menu_bar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(pmenu_), L"PMENU");
 
-  parts_ = std::make_unique<Parts>();
+  parts_ = std::make_unique<Parts>(*this);
+  watcher_ = std::make_unique<Watcher>(settings_, shared_, input_, parts_->trace);
 }
 
 App::~App() { tray_.DeleteTrayIcon(); }
@@ -59,7 +90,9 @@ void App::Start() {
 
 bool App::WriteSettingsFile() { return WriteSettingsFileOrTell(SettingsFilePath(program_dir_), settings_); }
 
-void App::PutBackCutout() {}
+void App::PutBackCutout() {
+  if (shared_.blnCutShown) parts_->cutout.PutBack();
+}
 
 void App::ShowPopupMenu() {
   POINT at{};
@@ -107,35 +140,43 @@ LRESULT App::HandleHostMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
   }
 }
 
-void App::OnTick() {
-  if (watcher_) watcher_->Tick();
-}
+void App::OnTick() { watcher_->Tick(); }
 
-void App::OnTrayNotify(UINT mouse_message) {
-  if ((mouse_message == WM_LBUTTONDOWN || mouse_message == WM_RBUTTONDOWN) && !shared_.blnBusy) ShowPopupMenu();
-}
+void App::OnTrayNotify(UINT mouse_message) { parts_->cutout.OnTrayNotify(static_cast<int>(mouse_message)); }
 
 void App::OnMenuCommand(UINT id) {
   switch (id) {
     case kMenuOption: OnMenuOption(); break;
+    case kMenuSave: parts_->cutout.SaveFromMenu(); break;
+    case kMenuDelete: parts_->cutout.EraseFromMenu(); break;
     case kMenuEnd: OnMenuEnd(); break;
     default: break;
   }
 }
 
-void App::OnMenuOption() {}
+void App::OnMenuOption() {
+  if (shared_.blnCutShown) parts_->cutout.HideForLater();
+  // A second settings screen is never opened; the open one closes through OK or Cancel.
+  if (shared_.blnBusy) return;
+  shared_.blnBusy = true;
+  OpenSettingsScreen(instance_, *this);
+}
 
 void App::OnMenuEnd() {
+  if (shared_.blnCutShown) parts_->cutout.HideForLater();
   if (ShowMessageBox(nullptr, ui::kQuitQuestion, ui::kTitleConfirm, MB_YESNO) == IDYES) {
+    parts_->canvas.ResetShape();
     tray_.DeleteTrayIcon();
     KillTimer(host_.get(), kWatcherTimer);
     DestroyWindow(host_.release());
     return;
   }
+  PutBackCutout();
 }
 
 void App::FatalError() {
   KillTimer(host_.get(), kWatcherTimer);
+  if (parts_) ShowWindow(parts_->canvas.hwnd(), SW_HIDE);
   // The icon goes first, so that a forced end leaves no dead icon behind in the tray.
   tray_.DeleteTrayIcon();
   ShowMessageBox(nullptr, ui::kFatalError, ui::kTitleFatal, MB_OK);

@@ -8,6 +8,7 @@
 #include "core/settings_file.h"
 #include "core/settings_file_win32.h"
 #include "core/win32_handles.h"
+#include "settings/settings_screen_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace petariko;
@@ -28,6 +29,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (TranslateSettingsScreenMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
