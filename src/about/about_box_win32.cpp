@@ -1,0 +1,214 @@
+// The about box (frmAbout). The help page and the links open with the shell's default
+// programs: a browser for help.html and the homepage, the mail program for the mail link.
+#include "about/about_box_win32.h"
+
+#include <windows.h>
+
+#include <array>
+#include <vector>
+
+#include "about/help.h"
+#include "core/ui_strings.h"
+#include "core/win32_handles.h"
+#include "res/resource.h"
+#include "settings/dialog_kit_win32.h"
+
+namespace petariko {
+namespace {
+
+using dialog::TwipsRect;
+
+constexpr wchar_t kAboutClass[] = L"PetarikoAboutBox";
+constexpr int kClientWidth = 4425;
+constexpr int kClientHeight = 3300;
+
+enum ControlId : int {
+  kIdClose = 201,     // Command1
+  kIdHelp = 202,      // Command2
+  kIdHomepage = 303,  // Label3
+  kIdMail = 305,      // Label5
+  kIdLabel = 400,
+  kIdFrame = 500,
+};
+
+class AboutBox {
+ public:
+  AboutBox(HINSTANCE instance, std::wstring program_dir)
+      : instance_(instance), program_dir_(std::move(program_dir)) {}
+  void Run(HWND owner);
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void CreateControls();
+  void Layout(UINT dpi);
+  void OnCommand(int id, int code);
+  bool IsLink(HWND control) const { return control == homepage_ || control == mail_; }
+
+  HINSTANCE instance_;
+  std::wstring program_dir_;
+  bool done_ = false;
+
+  HWND hwnd_ = nullptr;
+  HWND icon_ = nullptr, title_ = nullptr, frame_ = nullptr;
+  std::array<HWND, 6> labels_{};  // Label1, Label2, lblDescription, Label3, Label4, Label5
+  HWND homepage_ = nullptr, mail_ = nullptr;
+  HWND help_ = nullptr, close_ = nullptr;
+  dialog::FrameLook frame_look_;
+
+  UniqueIcon icon_image_;
+  UniqueFont title_font_, link_font_, text_font_;
+  std::vector<UniqueFont> fitted_fonts_;
+  UniqueBrush back_brush_{CreateSolidBrush(dialog::kLightYellow)};
+};
+
+void AboutBox::Run(HWND owner) {
+  dialog::RegisterFrameClass(instance_);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  if (!GetClassInfoExW(instance_, kAboutClass, &wc)) {
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = instance_;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kAboutClass;
+    Check(RegisterClassExW(&wc), "RegisterClassExW(about)");
+  }
+  UniqueWindow window(Check(CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, kAboutClass,
+                                            ui::kAboutCaption,
+                                            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0,
+                                            0, 100, 100, owner, nullptr, instance_, this),
+                            "CreateWindowExW(about)"));
+  CreateControls();
+  Layout(dialog::DpiOf(hwnd_));
+  dialog::PlaceWindow(hwnd_, kClientWidth, kClientHeight, owner);
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  SetFocus(help_);
+  dialog::RunModal(hwnd_, owner, done_);
+}
+
+void AboutBox::CreateControls() {
+  icon_ = dialog::CreateChild(hwnd_, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE, kIdLabel);
+  title_ = dialog::CreateChild(hwnd_, L"STATIC", ui::kAboutTitleLine, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdLabel);
+  frame_look_.caption_font = nullptr;
+  frame_ = dialog::CreateFrame(hwnd_, L"", kIdFrame, &frame_look_);
+  const std::wstring texts[] = {ui::kAboutAuthor, MakerName(), ui::kAboutHomepage,
+                                MakerHomepage(),  ui::kAboutMail, MakerMail()};
+  for (size_t i = 0; i < labels_.size(); ++i) {
+    const bool link = (i == 3 || i == 5);
+    labels_[i] = dialog::CreateChild(frame_, L"STATIC", texts[i].c_str(),
+                                     SS_NOPREFIX | SS_LEFTNOWORDWRAP | (link ? SS_NOTIFY : 0),
+                                     link ? (i == 3 ? kIdHomepage : kIdMail) : kIdLabel);
+  }
+  homepage_ = labels_[3];
+  mail_ = labels_[5];
+  help_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kHelp, WS_TABSTOP | BS_OWNERDRAW, kIdHelp);
+  close_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kClose, WS_TABSTOP | BS_OWNERDRAW, kIdClose);
+}
+
+void AboutBox::Layout(UINT dpi) {
+  title_font_ = dialog::MakeFont(11.25, true, false, dpi);
+  link_font_ = dialog::MakeFont(9, false, true, dpi);
+  text_font_ = dialog::MakeFont(9, false, false, dpi);
+  fitted_fonts_.clear();
+  auto place = [&](HWND control, int left, int top, int width, int height, HFONT font) {
+    dialog::MoveChild(control, TwipsRect(left, top, width, height, dpi));
+    dialog::SetFittedFont(control, font, 0, fitted_fonts_);
+  };
+  const RECT icon_rect = TwipsRect(180, 180, 480, 480, dpi);
+  dialog::MoveChild(icon_, icon_rect);
+  const int icon_size = icon_rect.right - icon_rect.left;
+  icon_image_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO), IMAGE_ICON,
+                                                  icon_size, icon_size, LR_DEFAULTCOLOR)));
+  SendMessageW(icon_, STM_SETICON, reinterpret_cast<WPARAM>(icon_image_.get()), 0);
+
+  place(title_, 840, 300, 3285, 225, title_font_.get());
+  dialog::MoveChild(frame_, TwipsRect(180, 1020, 4095, 1215, dpi));
+  // The value labels run to the frame's edge so that a longer address is not cut off.
+  constexpr int kValueWidth = 4095 - 1560 - 60;
+  place(labels_[0], 180, 240, 1305, 165, text_font_.get());
+  place(labels_[1], 1560, 240, kValueWidth, 180, text_font_.get());
+  place(labels_[2], 180, 540, 1305, 165, text_font_.get());
+  place(labels_[3], 1560, 540, kValueWidth, 225, link_font_.get());
+  place(labels_[4], 180, 840, 1305, 165, text_font_.get());
+  place(labels_[5], 1560, 840, kValueWidth, 225, link_font_.get());
+  place(help_, 2880, 2400, 1395, 315, text_font_.get());
+  place(close_, 2880, 2820, 1395, 315, text_font_.get());
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void AboutBox::OnCommand(int id, int code) {
+  if (id == kIdHomepage && code == STN_CLICKED) {
+    dialog::ShellOpen(hwnd_, MakerHomepage());
+  } else if (id == kIdMail && code == STN_CLICKED) {
+    dialog::ShellOpen(hwnd_, MailtoLink(MakerMail()));
+  } else if (id == kIdHelp && code == BN_CLICKED) {
+    // Sent to the browser whether or not the page is there; the browser says so if not.
+    dialog::ShellOpen(hwnd_, HelpPagePath(program_dir_));
+  } else if (id == kIdClose && code == BN_CLICKED) {
+    done_ = true;
+  }
+}
+
+LRESULT CALLBACK AboutBox::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<AboutBox*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<AboutBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self || message == WM_NCDESTROY) return DefWindowProcW(hwnd, message, wparam, lparam);
+  return self->Handle(message, wparam, lparam);
+}
+
+LRESULT AboutBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT client{};
+      GetClientRect(hwnd_, &client);
+      FillRect(reinterpret_cast<HDC>(wparam), &client, back_brush_.get());
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC: {
+      const HWND control = reinterpret_cast<HWND>(lparam);
+      return dialog::ColourStatic(reinterpret_cast<HDC>(wparam), IsLink(control) ? dialog::kBlue : dialog::kBlack,
+                                  back_brush_.get(), dialog::kLightYellow);
+    }
+    case WM_SETCURSOR:
+      if (IsLink(reinterpret_cast<HWND>(wparam))) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    case WM_DRAWITEM:
+      dialog::DrawColourButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam), dialog::kLightOrange);
+      return TRUE;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_CLOSE:
+      done_ = true;
+      return 0;
+    case WM_DPICHANGED: {
+      Layout(HIWORD(wparam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+}  // namespace
+
+void RunAboutBox(HINSTANCE instance, HWND owner, const std::wstring& program_dir) {
+  AboutBox box(instance, program_dir);
+  box.Run(owner);
+}
+
+}  // namespace petariko

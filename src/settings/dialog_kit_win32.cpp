@@ -1,0 +1,301 @@
+#include "settings/dialog_kit_win32.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/ui_strings.h"
+
+namespace petariko::dialog {
+
+int Twips(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+RECT TwipsRect(int left, int top, int width, int height, UINT dpi) {
+  const int x = Twips(left, dpi);
+  const int y = Twips(top, dpi);
+  return RECT{x, y, x + Twips(width, dpi), y + Twips(height, dpi)};
+}
+
+namespace {
+
+int CALLBACK FoundFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool FontInstalled(const wchar_t* face) {
+  ScopedGetDc screen(nullptr);
+  LOGFONTW lf{};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+  bool found = false;
+  EnumFontFamiliesExW(screen.get(), &lf, FoundFont, reinterpret_cast<LPARAM>(&found), 0);
+  return found;
+}
+
+std::wstring PickFontFace() {
+  // The classic face first; then faces that ship with current systems or with the test bed.
+  const wchar_t* candidates[] = {ui::kFontPGothic, ui::kFontFallback, L"Meiryo UI",
+                                 L"MS UI Gothic", L"MS PGothic", L"Noto Sans CJK JP",
+                                 L"Noto Sans JP"};
+  for (const wchar_t* face : candidates) {
+    if (FontInstalled(face)) return face;
+  }
+  return ui::kFontFallback;  // the font mapper then picks the closest Japanese face
+}
+
+}  // namespace
+
+const std::wstring& JapaneseFontFace() {
+  static const std::wstring face = PickFontFace();  // fonts do not change under a running dialog
+  return face;
+}
+
+UniqueFont MakeFont(double points, bool bold, bool underline, UINT dpi) {
+  LOGFONTW lf{};
+  lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
+  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  lf.lfUnderline = underline ? TRUE : FALSE;
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lstrcpynW(lf.lfFaceName, JapaneseFontFace().c_str(), LF_FACESIZE);
+  return UniqueFont(Check(CreateFontIndirectW(&lf), "CreateFontIndirectW"));
+}
+
+UINT DpiOf(HWND hwnd) {
+  const UINT dpi = GetDpiForWindow(hwnd);
+  return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+void PlaceWindow(HWND hwnd, int width_twips, int height_twips, HWND over) {
+  const UINT dpi = DpiOf(hwnd);
+  RECT frame{0, 0, Twips(width_twips, dpi), Twips(height_twips, dpi)};
+  AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)), dpi);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  RECT area{};
+  if (over && IsWindowVisible(over)) {
+    GetWindowRect(over, &area);
+  } else {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(MonitorFromWindow(over ? over : hwnd, MONITOR_DEFAULTTOPRIMARY), &info);
+    area = info.rcWork;
+  }
+  const int x = area.left + ((area.right - area.left) - width) / 2;
+  const int y = area.top + ((area.bottom - area.top) - height) / 2;
+  SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+namespace {
+
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* look = reinterpret_cast<FrameLook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  switch (message) {
+    case WM_NCCREATE: {
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      break;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      ScopedPaint paint(hwnd);
+      if (!look) return 0;
+      HDC dc = paint.get();
+      RECT client{};
+      GetClientRect(hwnd, &client);
+      UniqueBrush back(CreateSolidBrush(look->back));
+      FillRect(dc, &client, back.get());
+      const std::wstring caption = WindowText(hwnd);
+      ScopedSelect font(dc, look->caption_font ? look->caption_font : GetStockObject(DEFAULT_GUI_FONT));
+      SIZE text{};
+      GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+      if (look->border) {
+        RECT edge = client;
+        edge.top = caption.empty() ? 0 : text.cy / 2;
+        DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+      }
+      if (!caption.empty()) {
+        const int x = Twips(120, DpiOf(hwnd));
+        RECT behind{x - 2, 0, x + text.cx + 2, text.cy};
+        FillRect(dc, &behind, back.get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, look->caption_colour);
+        TextOutW(dc, x, 0, caption.c_str(), static_cast<int>(caption.size()));
+      }
+      UniqueBrush outline(CreateSolidBrush(kBlack));
+      for (const RECT& r : look->outlines) FrameRect(dc, &r, outline.get());
+      return 0;
+    }
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      // The form, not the frame, owns the behaviour of the controls inside the frame.
+      return SendMessageW(GetParent(hwnd), message, wparam, lparam);
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+}  // namespace
+
+void RegisterFrameClass(HINSTANCE instance) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  if (GetClassInfoExW(instance, kFrameClass, &wc)) return;
+  wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = FrameProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kFrameClass;
+  Check(RegisterClassExW(&wc), "RegisterClassExW");
+}
+
+HWND CreateFrame(HWND parent, const wchar_t* caption, int id, FrameLook* look) {
+  return Check(CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption,
+                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0,
+                               0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+                               look),
+               "CreateWindowExW(frame)");
+}
+
+HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
+                 DWORD ex_style) {
+  return Check(CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+                               nullptr),
+               "CreateWindowExW(control)");
+}
+
+void MoveChild(HWND child, const RECT& r) {
+  SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SetFittedFont(HWND control, HFONT font, int reserve, std::vector<UniqueFont>& keep) {
+  const std::wstring text = WindowText(control);
+  RECT client{};
+  GetClientRect(control, &client);
+  const int room = client.right - client.left - reserve - 1;
+  HFONT chosen = font;
+  ScopedGetDc dc(control);
+  auto measure = [&](HFONT f, TEXTMETRICW* metrics) {
+    ScopedSelect select(dc.get(), f);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    if (metrics) GetTextMetricsW(dc.get(), metrics);
+    return extent.cx;
+  };
+  TEXTMETRICW metrics{};
+  int width = measure(font, &metrics);
+  if (!text.empty() && room > 0 && width > room) {
+    LOGFONTW lf{};
+    GetObjectW(font, sizeof(lf), &lf);
+    lf.lfWidth = std::max<LONG>(1, MulDiv(metrics.tmAveCharWidth, room, width));
+    // Scaled glyph widths round; narrow a little more until the text really fits.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+      UniqueFont narrow(Check(CreateFontIndirectW(&lf), "CreateFontIndirectW(narrow)"));
+      width = measure(narrow.get(), nullptr);
+      if (attempt == 0) {
+        keep.push_back(std::move(narrow));
+      } else {
+        keep.back() = std::move(narrow);
+      }
+      if (width <= room || lf.lfWidth <= 1) break;
+      --lf.lfWidth;
+    }
+    chosen = keep.back().get();
+  }
+  // A label lower than its font's line would cut the text off at the bottom: it grows around
+  // its middle instead.
+  wchar_t cls[16] = {};
+  GetClassNameW(control, cls, 16);
+  const int height = client.bottom - client.top;
+  if (lstrcmpiW(cls, L"Static") == 0 && metrics.tmHeight > height) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    const int grow = metrics.tmHeight - height;
+    SetWindowPos(control, nullptr, r.left, r.top - grow / 2, r.right - r.left,
+                 r.bottom - r.top + grow, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), FALSE);
+}
+
+void DrawColourButton(const DRAWITEMSTRUCT& item, COLORREF back) {
+  HDC dc = item.hDC;
+  RECT r = item.rcItem;
+  UniqueBrush brush(CreateSolidBrush(back));
+  FillRect(dc, &r, brush.get());
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  const std::wstring text = WindowText(item.hwndItem);
+  auto font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
+  ScopedSelect select(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : kBlack);
+  RECT text_rect = r;
+  if (pressed) OffsetRect(&text_rect, 1, 1);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &text_rect,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  if (item.itemState & ODS_FOCUS) {
+    RECT focus = r;
+    InflateRect(&focus, -4, -4);
+    DrawFocusRect(dc, &focus);
+  }
+}
+
+LRESULT ColourStatic(HDC dc, COLORREF text, HBRUSH back_brush, COLORREF back) {
+  SetTextColor(dc, text);
+  SetBkColor(dc, back);
+  return reinterpret_cast<LRESULT>(back_brush);
+}
+
+void RunModal(HWND dialog, HWND owner, const bool& done) {
+  if (owner) EnableWindow(owner, FALSE);
+  MSG message;
+  while (!done) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (got == -1) break;
+    if (!IsDialogMessageW(dialog, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  // Enabled again before the dialog goes, so that the activation returns to the owner.
+  if (owner) {
+    EnableWindow(owner, TRUE);
+    SetActiveWindow(owner);
+  }
+}
+
+std::wstring WindowText(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+  return text;
+}
+
+bool ShellOpen(HWND owner, const std::wstring& target) {
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
+}
+
+}  // namespace petariko::dialog

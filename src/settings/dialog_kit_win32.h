@@ -1,0 +1,77 @@
+// Shared pieces of the settings screen, the gesture editor and the about box: twips layout at
+// the window's DPI, the Japanese UI font, coloured frames and flat coloured push buttons, and a
+// modal loop for windows that are not dialog-template dialogs.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/win32_handles.h"
+
+namespace petariko::dialog {
+
+inline constexpr COLORREF kLightYellow = RGB(255, 255, 192);
+inline constexpr COLORREF kLightOrange = RGB(255, 192, 128);
+inline constexpr COLORREF kBlue = RGB(0, 0, 255);
+inline constexpr COLORREF kRed = RGB(255, 0, 0);
+inline constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+// 1440 twips to the inch.
+int Twips(int twips, UINT dpi);
+RECT TwipsRect(int left, int top, int width, int height, UINT dpi);
+
+// "ＭＳ Ｐゴシック" where it is installed, else a Japanese UI font that is.
+const std::wstring& JapaneseFontFace();
+UniqueFont MakeFont(double points, bool bold, bool underline, UINT dpi);
+
+UINT DpiOf(HWND hwnd);
+
+// Sizes a fixed-border window so that its client area is width x height twips, and centres it
+// on `over` (or on the monitor's work area when null).
+void PlaceWindow(HWND hwnd, int width_twips, int height_twips, HWND over);
+
+// A VB-style frame: a container control that paints its own background, an etched border
+// with its caption in the given font and colour, and optional outline rectangles ("shapes").
+// It passes the notifications of the controls inside it on to its parent.
+struct FrameLook {
+  COLORREF back = kLightYellow;
+  COLORREF caption_colour = kBlue;
+  HFONT caption_font = nullptr;
+  bool border = true;
+  std::vector<RECT> outlines;  // in client pixels, drawn in black
+};
+void RegisterFrameClass(HINSTANCE instance);
+inline constexpr wchar_t kFrameClass[] = L"PetarikoFrame";
+// `look` must outlive the window.
+HWND CreateFrame(HWND parent, const wchar_t* caption, int id, FrameLook* look);
+
+// Child control creation with the caption as window text.
+HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
+                 DWORD ex_style = 0);
+void MoveChild(HWND child, const RECT& r);
+
+// Gives a control `font`, or a horizontally narrowed copy of it (kept in `keep`) when its text
+// would not fit its width: where the classic narrow font is missing, a wider substitute would
+// otherwise cut captions off. `reserve` is the part of the width the text cannot use (the
+// circle of an option button).
+void SetFittedFont(HWND control, HFONT font, int reserve, std::vector<UniqueFont>& keep);
+
+// Paints an owner-drawn push button flat in `back` with its own window text centred.
+void DrawColourButton(const DRAWITEMSTRUCT& item, COLORREF back);
+
+// The background brush for labels, option buttons and the slider on the yellow forms.
+LRESULT ColourStatic(HDC dc, COLORREF text, HBRUSH back_brush, COLORREF back);
+
+// Runs messages until `done` turns true, with `owner` disabled meanwhile. Keyboard navigation
+// works through IsDialogMessage; a WM_QUIT is put back for the outer loop.
+void RunModal(HWND dialog, HWND owner, const bool& done);
+
+// Window text as a string.
+std::wstring WindowText(HWND hwnd);
+
+// Opens a document, folder or URL with the shell's default program.
+bool ShellOpen(HWND owner, const std::wstring& target);
+
+}  // namespace petariko::dialog

@@ -1,0 +1,435 @@
+// The settings screen (Form2). Its controls show a working copy of the settings; only "ＯＫ"
+// copies them into the store and settei.txt.
+#include "settings/settings_screen_win32.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "about/about_box_win32.h"
+#include "core/message_box_win32.h"
+#include "core/ui_strings.h"
+#include "core/win32_handles.h"
+#include "settings/dialog_kit_win32.h"
+#include "settings/gesture_editor_win32.h"
+#include "settings/working_copy.h"
+
+namespace petariko {
+namespace {
+
+using dialog::Twips;
+using dialog::TwipsRect;
+
+constexpr wchar_t kScreenClass[] = L"PetarikoSettingsScreen";
+
+// Control ids stay clear of IDOK and IDCANCEL: Enter and Esc do not stand for the buttons here.
+enum ControlId : int {
+  kIdOptionBase = 200,  // + Option1 index
+  kIdEdit = 301,        // Command1
+  kIdOk = 302,          // Command2
+  kIdCancel = 303,      // Command3
+  kIdAdd = 304,         // Command4
+  kIdDelete = 305,      // Command5
+  kIdVersion = 306,     // Command6
+  kIdList = 400,        // FG
+  kIdSlider = 401,      // Slider1
+  kIdHeading = 500,     // the red 【…】 labels
+  kIdPlainLabel = 510,  // "短", "長"
+  kIdFrame = 600,
+};
+
+constexpr int kClientWidth = 5175;
+constexpr int kClientHeight = 6510;
+
+// Option lefts inside a frame, in the order left, middle, right, unused.
+constexpr std::array<int, 4> kOptionLefts = {1860, 2460, 3060, 3660};
+constexpr std::array<int, 4> kCutOptions = {kOptCutLeft, kOptCutMiddle, kOptCutRight, kOptCutUnused};
+constexpr std::array<int, 4> kGestureOptions = {kOptGestureLeft, kOptGestureMiddle,
+                                                kOptGestureRight, kOptGestureUnused};
+constexpr std::array<const wchar_t*, 4> kOptionCaptions = {ui::kOptionLeft, ui::kOptionMiddle,
+                                                           ui::kOptionRight, ui::kOptionUnused};
+
+class SettingsScreen : public ProgramListUi {
+ public:
+  SettingsScreen(HINSTANCE instance, SettingsScreenHost& host)
+      : instance_(instance), host_(host), copy_(SettingsWorkingCopy::Load(host.Settings())) {}
+
+  void Create();
+
+  // ProgramListUi
+  void ShowRows() override;
+  std::optional<EditorResult> RunEditor(const std::wstring& path,
+                                        const std::wstring& gesture) override {
+    return RunGestureEditor(instance_, hwnd_, path, gesture);
+  }
+  bool Confirm(const std::wstring& text) override {
+    return ShowMessageBox(hwnd_, text, ui::kTitleConfirm, MB_YESNO | MB_DEFBUTTON1) == IDYES;
+  }
+  void ShowError(const std::wstring& text) override {
+    ShowMessageBox(hwnd_, text, ui::kTitleError, MB_OK);
+  }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                   UINT_PTR id, DWORD_PTR self);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+
+  void CreateControls();
+  void Layout(UINT dpi);
+  void ShowOptions();
+  void OnCommand(int id, int code);
+  void OnListNotify(const NMHDR& header);
+  void OnDrop(HDROP drop);
+  void Ok();
+  void Cancel();
+  void Close();
+
+  HINSTANCE instance_;
+  SettingsScreenHost& host_;
+  SettingsWorkingCopy copy_;
+
+  HWND hwnd_ = nullptr;
+  HWND owner_ = nullptr;  // hidden owner: keeps the screen off the task bar
+  std::array<HWND, 3> frames_{};
+  std::array<dialog::FrameLook, 3> looks_;
+  std::array<HWND, kOptionCount> options_{};
+  std::array<HWND, 4> headings_{};  // Label1, Label5, Label3, Label4
+  std::array<HWND, 2> ends_{};      // Label6 "短", Label7 "長"
+  HWND list_ = nullptr;
+  HWND slider_ = nullptr;
+  HWND add_ = nullptr, edit_ = nullptr, delete_ = nullptr;
+  HWND ok_ = nullptr, cancel_ = nullptr, version_ = nullptr;
+  bool syncing_list_ = false;  // our own selection changes are not the user's
+
+  UniqueFont frame_font_;
+  UniqueFont text_font_;
+  std::vector<UniqueFont> fitted_fonts_;
+  UniqueBrush back_brush_{CreateSolidBrush(dialog::kLightYellow)};
+};
+
+void SettingsScreen::Create() {
+  dialog::RegisterFrameClass(instance_);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  if (!GetClassInfoExW(instance_, kScreenClass, &wc)) {
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = instance_;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = nullptr;  // painted in WM_ERASEBKGND
+    wc.lpszClassName = kScreenClass;
+    Check(RegisterClassExW(&wc), "RegisterClassExW(settings)");
+  }
+  owner_ = Check(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 instance_, nullptr),
+                 "CreateWindowExW(owner)");
+  Check(CreateWindowExW(WS_EX_CONTROLPARENT, kScreenClass, ui::kSettingsCaption,
+                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, 100, 100,
+                        owner_, nullptr, instance_, this),
+        "CreateWindowExW(settings)");
+  CreateControls();
+  Layout(dialog::DpiOf(hwnd_));
+  dialog::PlaceWindow(hwnd_, kClientWidth, kClientHeight, nullptr);
+
+  // Loading: options (each selection runs the rule), slider, list with row 1 current.
+  ShowOptions();
+  SendMessageW(slider_, TBM_SETPOS, TRUE, copy_.hold_time);
+  ShowRows();
+
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+}
+
+void SettingsScreen::CreateControls() {
+  const DWORD kButton = WS_TABSTOP | BS_OWNERDRAW;
+  frames_[0] = dialog::CreateFrame(hwnd_, ui::kFrameCutout, kIdFrame, &looks_[0]);
+  headings_[0] = dialog::CreateChild(frames_[0], L"STATIC", ui::kHeadingButton, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
+  for (int k = 0; k < 4; ++k) {
+    options_[kCutOptions[k]] = dialog::CreateChild(
+        frames_[0], L"BUTTON", kOptionCaptions[k],
+        BS_RADIOBUTTON | WS_TABSTOP | (k == 0 ? WS_GROUP : 0), kIdOptionBase + kCutOptions[k]);
+  }
+
+  frames_[1] = dialog::CreateFrame(hwnd_, ui::kFrameGesture, kIdFrame + 1, &looks_[1]);
+  headings_[1] = dialog::CreateChild(frames_[1], L"STATIC", ui::kHeadingButton, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
+  for (int k = 0; k < 4; ++k) {
+    options_[kGestureOptions[k]] = dialog::CreateChild(
+        frames_[1], L"BUTTON", kOptionCaptions[k],
+        BS_RADIOBUTTON | WS_TABSTOP | (k == 0 ? WS_GROUP : 0), kIdOptionBase + kGestureOptions[k]);
+  }
+  headings_[2] = dialog::CreateChild(frames_[1], L"STATIC", ui::kHeadingPrograms, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
+  list_ = dialog::CreateChild(frames_[1], WC_LISTVIEWW, L"",
+                              WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_SINGLESEL |
+                                  LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                              kIdList, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES);
+  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  const wchar_t* headers[] = {ui::kColumnPath, ui::kColumnGesture};
+  for (int column = 0; column < 2; ++column) {
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.pszText = const_cast<wchar_t*>(headers[column]);
+    col.cx = 100;
+    ListView_InsertColumn(list_, column, &col);
+  }
+  for (int i = 0; i < kEntryCount; ++i) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = i;
+    item.pszText = const_cast<wchar_t*>(L"");
+    ListView_InsertItem(list_, &item);
+  }
+  SetWindowSubclass(list_, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  DragAcceptFiles(list_, TRUE);
+  add_ = dialog::CreateChild(frames_[1], L"BUTTON", ui::kAdd, kButton | WS_GROUP, kIdAdd);
+  edit_ = dialog::CreateChild(frames_[1], L"BUTTON", ui::kEdit, kButton, kIdEdit);
+  delete_ = dialog::CreateChild(frames_[1], L"BUTTON", ui::kDelete, kButton, kIdDelete);
+
+  frames_[2] = dialog::CreateFrame(hwnd_, ui::kFrameMouse, kIdFrame + 2, &looks_[2]);
+  headings_[3] = dialog::CreateChild(frames_[2], L"STATIC", ui::kHeadingHoldTime, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
+  ends_[0] = dialog::CreateChild(frames_[2], L"STATIC", ui::kShort, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdPlainLabel);
+  slider_ = dialog::CreateChild(frames_[2], TRACKBAR_CLASSW, L"",
+                                WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM,
+                                kIdSlider);
+  SendMessageW(slider_, TBM_SETRANGE, FALSE, MAKELPARAM(kHoldTimeMin, kHoldTimeMax));
+  SendMessageW(slider_, TBM_SETTICFREQ, 1, 0);
+  SendMessageW(slider_, TBM_SETLINESIZE, 0, 1);
+  SendMessageW(slider_, TBM_SETPAGESIZE, 0, 1);
+  ends_[1] = dialog::CreateChild(frames_[2], L"STATIC", ui::kLong, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdPlainLabel);
+
+  ok_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kOk, kButton | WS_GROUP, kIdOk);
+  cancel_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kCancel, kButton, kIdCancel);
+  version_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kVersion, kButton, kIdVersion);
+}
+
+void SettingsScreen::Layout(UINT dpi) {
+  frame_font_ = dialog::MakeFont(12, true, false, dpi);
+  text_font_ = dialog::MakeFont(9, false, false, dpi);
+  for (auto& look : looks_) look.caption_font = frame_font_.get();
+
+  fitted_fonts_.clear();
+  const int option_circle = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + Twips(60, dpi);
+  auto place = [&](HWND control, int left, int top, int width, int height) {
+    dialog::MoveChild(control, TwipsRect(left, top, width, height, dpi));
+    const bool option = (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_RADIOBUTTON &&
+                        GetDlgCtrlID(control) >= kIdOptionBase &&
+                        GetDlgCtrlID(control) < kIdOptionBase + kOptionCount;
+    dialog::SetFittedFont(control, text_font_.get(), option ? option_circle : 0, fitted_fonts_);
+  };
+  dialog::MoveChild(frames_[0], TwipsRect(120, 180, 4935, 795, dpi));
+  dialog::MoveChild(frames_[1], TwipsRect(120, 1140, 4935, 3135, dpi));
+  dialog::MoveChild(frames_[2], TwipsRect(120, 4440, 4935, 1335, dpi));
+
+  place(headings_[0], 120, 420, 1695, 195);
+  place(headings_[1], 120, 420, 1815, 195);
+  for (int k = 0; k < 4; ++k) {
+    const int width = (k == 3) ? 855 : 555;
+    place(options_[kCutOptions[k]], kOptionLefts[k], 420, width, 195);
+    place(options_[kGestureOptions[k]], kOptionLefts[k], 420, width, 195);
+  }
+  place(headings_[2], 120, 840, 1815, 195);
+  place(list_, 120, 1080, 4695, 1395);
+  // 3200 and 1200 twips, with the path column giving way where the vertical scroll bar would
+  // otherwise push the gesture column out of sight behind a horizontal one.
+  const int gesture_width = Twips(1200, dpi);
+  const int room = Twips(4695, dpi) - 2 * GetSystemMetricsForDpi(SM_CXEDGE, dpi) -
+                   GetSystemMetricsForDpi(SM_CXVSCROLL, dpi) - gesture_width;
+  ListView_SetColumnWidth(list_, 0, std::min(Twips(3200, dpi), room));
+  ListView_SetColumnWidth(list_, 1, gesture_width);
+  place(add_, 120, 2640, 1035, 315);
+  place(edit_, 1260, 2640, 1035, 315);
+  place(delete_, 3780, 2640, 1035, 315);
+
+  place(headings_[3], 120, 420, 1935, 195);
+  place(slider_, 360, 780, 4275, 255);
+  place(ends_[0], 120, 840, 195, 195);
+  place(ends_[1], 4680, 840, 195, 195);
+  // Shape1: an outline around the slider, just outside it so that the slider does not cover it.
+  RECT outline = TwipsRect(360, 780, 4275, 255, dpi);
+  InflateRect(&outline, 1, 1);
+  looks_[2].outlines = {outline};
+
+  place(ok_, 120, 5940, 1335, 435);
+  place(cancel_, 1560, 5940, 1335, 435);
+  place(version_, 3660, 5940, 1335, 435);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void SettingsScreen::ShowOptions() {
+  for (int i = 0; i < kOptionCount; ++i) {
+    SendMessageW(options_[i], BM_SETCHECK, copy_.options.IsSelected(i) ? BST_CHECKED : BST_UNCHECKED, 0);
+    EnableWindow(options_[i], copy_.options.IsEnabled(i));
+  }
+}
+
+void SettingsScreen::ShowRows() {
+  syncing_list_ = true;
+  for (int row = 1; row <= kEntryCount; ++row) {
+    const ProgramEntry& entry = copy_.list.Row(row);
+    ListView_SetItemText(list_, row - 1, 0, const_cast<wchar_t*>(entry.path.c_str()));
+    ListView_SetItemText(list_, row - 1, 1, const_cast<wchar_t*>(entry.gesture.c_str()));
+  }
+  const int current = copy_.list.current_row() - 1;
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(list_, current, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(list_, current, FALSE);
+  syncing_list_ = false;
+}
+
+void SettingsScreen::OnCommand(int id, int code) {
+  if (id >= kIdOptionBase && id < kIdOptionBase + kOptionCount) {
+    if (code == BN_CLICKED) {
+      copy_.options.Select(id - kIdOptionBase);
+      ShowOptions();
+    }
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case kIdAdd: copy_.list.Add(*this); break;
+    case kIdEdit: copy_.list.Edit(*this); break;
+    case kIdDelete: copy_.list.Delete(*this); break;
+    case kIdOk: Ok(); break;
+    case kIdCancel: Cancel(); break;
+    case kIdVersion: RunAboutBox(instance_, hwnd_, host_.ProgramDirectory()); break;
+    default: break;
+  }
+}
+
+void SettingsScreen::OnListNotify(const NMHDR& header) {
+  if (header.code == LVN_ITEMCHANGED && !syncing_list_) {
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) {
+      copy_.list.SetCurrentRow(change.iItem + 1);
+    }
+  } else if (header.code == NM_CLICK || header.code == NM_RCLICK) {
+    // A click below the last row clears the selection; the list always has a current row.
+    if (ListView_GetNextItem(list_, -1, LVNI_SELECTED) < 0) ShowRows();
+  }
+}
+
+void SettingsScreen::OnDrop(HDROP drop) {
+  std::vector<std::wstring> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
+    paths.push_back(std::move(path));
+  }
+  DragFinish(drop);
+  // The drop source is released before the editors run, so it does not wait on them.
+  copy_.list.Drop(paths, *this);
+}
+
+void SettingsScreen::Ok() {
+  copy_.hold_time = static_cast<int>(SendMessageW(slider_, TBM_GETPOS, 0, 0));
+  copy_.CommitTo(host_.Settings());
+  host_.WriteSettingsFile();  // on failure it has told the user; the new values stay in effect
+  Close();
+}
+
+void SettingsScreen::Cancel() { Close(); }
+
+void SettingsScreen::Close() {
+  host_.Shared().blnBusy = false;
+  host_.PutBackCutout();
+  HWND owner = owner_;
+  DestroyWindow(hwnd_);  // deletes this
+  DestroyWindow(owner);
+}
+
+LRESULT CALLBACK SettingsScreen::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<SettingsScreen*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<SettingsScreen*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    delete self;
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  return self->Handle(message, wparam, lparam);
+}
+
+LRESULT CALLBACK SettingsScreen::ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                          UINT_PTR, DWORD_PTR self) {
+  if (message == WM_DROPFILES) {
+    reinterpret_cast<SettingsScreen*>(self)->OnDrop(reinterpret_cast<HDROP>(wparam));
+    return 0;
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ListProc, 1);
+  return DefSubclassProc(hwnd, message, wparam, lparam);
+}
+
+LRESULT SettingsScreen::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT client{};
+      GetClientRect(hwnd_, &client);
+      FillRect(reinterpret_cast<HDC>(wparam), &client, back_brush_.get());
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC: {
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lparam));
+      return dialog::ColourStatic(reinterpret_cast<HDC>(wparam),
+                                  id == kIdHeading ? dialog::kRed : dialog::kBlack,
+                                  back_brush_.get(), dialog::kLightYellow);
+    }
+    case WM_CTLCOLORBTN:
+      return reinterpret_cast<LRESULT>(back_brush_.get());
+    case WM_DRAWITEM:
+      dialog::DrawColourButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam), dialog::kLightOrange);
+      return TRUE;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header->hwndFrom == list_) OnListNotify(*header);
+      return 0;
+    }
+    case WM_CLOSE:
+      Cancel();  // the close box is "キャンセル"
+      return 0;
+    case WM_DPICHANGED: {
+      Layout(HIWORD(wparam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+}  // namespace
+
+void OpenSettingsScreen(HINSTANCE instance, SettingsScreenHost& host) {
+  if (HWND open = FindWindowW(kScreenClass, nullptr)) {
+    SetForegroundWindow(open);
+    return;
+  }
+  auto* screen = new SettingsScreen(instance, host);  // deleted with its window
+  screen->Create();
+}
+
+bool TranslateSettingsScreenMessage(MSG& message) {
+  if (!message.hwnd) return false;
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  wchar_t cls[64] = {};
+  if (!root || !GetClassNameW(root, cls, 64) || lstrcmpW(cls, kScreenClass) != 0) return false;
+  return IsDialogMessageW(root, &message) != 0;
+}
+
+}  // namespace petariko

@@ -1,0 +1,19 @@
+// The settings screen (Form2): mouse buttons, hold time and the registered-program list.
+#pragma once
+
+#include <windows.h>
+
+#include "core/app_host.h"
+
+namespace petariko {
+
+// Opens the modeless settings screen, or brings the open one to the front. The caller has
+// already hidden a cut-out and set blnBusy; "ＯＫ", "キャンセル" and the close box clear
+// blnBusy and put the cut-out back.
+void OpenSettingsScreen(HINSTANCE instance, SettingsScreenHost& host);
+
+// Keyboard navigation (Tab, arrows, Space) for the modeless screen: call from the message loop
+// before TranslateMessage; true when the message was used up.
+bool TranslateSettingsScreenMessage(MSG& message);
+
+}  // namespace petariko

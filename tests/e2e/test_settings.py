@@ -1,0 +1,337 @@
+"""The settings screen, the gesture editor and the about box, driven through real clicks."""
+import os
+import stat
+import time
+import unittest
+
+from e2e_lib import DesktopTestCase, Petariko, wait_for
+
+SCREEN = "PetarikoSettingsScreen"
+EDITOR = "PetarikoGestureEditor"
+ABOUT = "PetarikoAboutBox"
+
+YELLOW = (255, 255, 192)
+ORANGE = (255, 192, 128)
+
+
+def settings_file(cut, gesture, hold, entries=()):
+    """The bytes of a settei.txt; entries are (path, gesture) pairs in the file's code page."""
+    def number(value):
+        return (b"-" if value < 0 else b" ") + str(abs(value)).encode() + b" "
+    lines = [number(cut), number(gesture), number(hold)]
+    pairs = list(entries) + [("", "")] * (30 - len(entries))
+    for path, arrows in pairs:
+        lines += [path.encode("cp932"), arrows.encode("cp932")]
+    return b"".join(line + b"\r\n" for line in lines)
+
+
+def entry_lines(data):
+    """The 30 (path, gesture) pairs of a settings file."""
+    lines = data.split(b"\r\n")[3:63]
+    return [(lines[i].decode("cp932"), lines[i + 1].decode("cp932")) for i in range(0, 60, 2)]
+
+
+class SettingsScreenCase(DesktopTestCase):
+    """Helpers that find the controls of the program's windows by their captions."""
+
+    def open_screen(self, app):
+        app.choose(app.open_menu(1), 0)
+        return self.desktop.wait_window(**{"class": SCREEN, "visible": True})
+
+    def controls(self, top):
+        return [w for w in self.desktop.windows() if w.get("root") == top["hwnd"] and w["kind"] == "child"]
+
+    def control(self, top, text, cls=None, nth=0):
+        found = [w for w in self.controls(top) if w["text"] == text and (cls is None or w["class"] == cls)]
+        self.assertGreater(len(found), nth, f"no control {text!r} in {top['text']}")
+        return found[nth]
+
+    def click(self, control, dx=None, dy=None):
+        x = control["left"] + (dx if dx is not None else (control["right"] - control["left"]) // 2)
+        y = control["top"] + (dy if dy is not None else (control["bottom"] - control["top"]) // 2)
+        self.desktop.click(x, y)
+
+    def focus(self, top):
+        ids = self.desktop.search(name="^" + top["text"] + "$")
+        self.desktop.xdotool("windowfocus", "--sync", ids[-1], check=False)
+
+    def options(self, screen):
+        """{(frame caption, option caption): (checked, enabled)} for the eight options."""
+        frames = {w["hwnd"]: w["text"] for w in self.controls(screen) if w["class"] == "PetarikoFrame"}
+        return {(frames[w["parent"]], w["text"]): (w["checked"] == 1, w["enabled"])
+                for w in self.controls(screen) if w["class"] == "Button" and w["parent"] in frames
+                and w["text"] in ("左", "中", "右", "未使用")}
+
+    def option(self, screen, frame, caption):
+        frame_rec = self.control(screen, frame, "PetarikoFrame")
+        for w in self.controls(screen):
+            if w["parent"] == frame_rec["hwnd"] and w["text"] == caption:
+                return w
+        self.fail(f"no option {caption} in {frame}")
+
+    def press_ok(self, top, message_title=None):
+        self.click(self.control(top, "ＯＫ"))
+
+    def wait_closed(self, cls):
+        self.desktop.wait_no_window(**{"class": cls, "visible": True})
+
+    def slider_position(self, screen):
+        return self.control(screen, "", "msctls_trackbar32")["position"]
+
+
+class SettingsScreenTest(SettingsScreenCase):
+
+    def test_layout_colours_and_a_loaded_clash(self):
+        app = Petariko(self.desktop, settings=settings_file(1, 1, 3))
+        app.start()
+        screen = self.open_screen(app)
+        time.sleep(0.5)
+        shot = self.screenshot("clash-1-1")
+
+        # Client area 5175 x 6510 twips at 96 dpi, centred on the 1024 x 768 screen.
+        ok = self.control(screen, "ＯＫ")
+        frame1 = self.control(screen, "ペタリコ", "PetarikoFrame")
+        client_left, client_top = frame1["left"] - 8, frame1["top"] - 12
+        self.assertEqual((ok["left"] - client_left, ok["top"] - client_top), (8, 396))
+        self.assertEqual((ok["right"] - ok["left"], ok["bottom"] - ok["top"]), (89, 29))
+        version = self.control(screen, "バージョン")
+        self.assertEqual(version["left"] - client_left, 244)
+        self.assertLess(abs((client_left + 345 // 2) - 512), 8)
+        for caption in ("アロージェスチャ", "マウス設定", "【登録プログラム一覧】", "【動作開始までの時間】",
+                        "追加", "編集", "削除", "キャンセル", "短", "長"):
+            self.control(screen, caption)
+        self.assertEqual(len([w for w in self.controls(screen) if w["text"] == "【使用マウスボタン】"]), 2)
+        listview = self.control(screen, "", "SysListView32")
+        self.assertEqual(listview["items"], 30)
+        self.assertEqual((listview["left"] - client_left, listview["top"] - client_top), (16, 148))
+
+        # The loaded pair 1, 1 is mended: the gesture keeps the left button, the cut-out moves on.
+        self.assertEqual(self.options(screen), {
+            ("ペタリコ", "左"): (False, False), ("ペタリコ", "中"): (True, True),
+            ("ペタリコ", "右"): (False, True), ("ペタリコ", "未使用"): (False, True),
+            ("アロージェスチャ", "左"): (True, True), ("アロージェスチャ", "中"): (False, False),
+            ("アロージェスチャ", "右"): (False, True), ("アロージェスチャ", "未使用"): (False, True)})
+        self.assertEqual(self.slider_position(screen), 3)
+
+        # Colours: the form's yellow, orange buttons, a blue frame caption, red headings.
+        self.assertEqual(shot.pixel(client_left + 3, client_top + 390), YELLOW)
+        self.assertEqual(shot.pixel(ok["left"] + 6, ok["top"] + 6), ORANGE)
+        caption = shot.crop(frame1["left"] + 8, frame1["top"], 50, 14)
+        self.assertTrue(any(caption.pixel(x, y)[2] > 200 and caption.pixel(x, y)[0] < 80
+                            for x in range(50) for y in range(14)), "frame caption is not blue")
+        heading = self.control(screen, "【使用マウスボタン】")
+        red = shot.crop(heading["left"], heading["top"], 40, 13)
+        self.assertTrue(any(red.pixel(x, y)[0] > 200 and red.pixel(x, y)[1] < 80
+                            for x in range(40) for y in range(13)), "heading is not red")
+
+        # While the screen is open the tray menu stays shut.
+        x, y = app.wait_tray_icon()
+        self.desktop.click(x, y)
+        time.sleep(1.0)
+        self.assertEqual(self.desktop.find(**{"class": "#32768", "visible": True}), [])
+
+    def test_ok_writes_exactly_the_new_values(self):
+        app = Petariko(self.desktop, settings=settings_file(1, 2, 3, [("C:\\a.exe", "↑")]))
+        app.start()
+        screen = self.open_screen(app)
+        self.click(self.option(screen, "アロージェスチャ", "未使用"))
+        self.click(self.option(screen, "ペタリコ", "右"))
+        wait_for(lambda: self.options(screen)[("ペタリコ", "右")][0], what="cut-out 右 selected")
+        # Only the partner of the cut-out's right button is disabled; "未使用" frees the rest.
+        disabled = [key for key, (_, enabled) in self.options(screen).items() if not enabled]
+        self.assertEqual(disabled, [("アロージェスチャ", "右")])
+        slider = self.control(screen, "", "msctls_trackbar32")
+        self.click(slider)
+        self.desktop.key("End")
+        wait_for(lambda: self.slider_position(screen) == 10, what="slider at 10")
+        self.screenshot("changed")
+        self.press_ok(screen)
+        self.wait_closed(SCREEN)
+        self.assertEqual(app.settings_bytes(), settings_file(2, 0, 10, [("C:\\a.exe", "↑")]))
+        # The screen is gone and the menu opens again: the busy flag was cleared.
+        app.open_menu(1)
+
+    def test_cancel_and_close_box_keep_file_and_next_opening_shows_old_values(self):
+        original = settings_file(4, 1, 15)  # a hold time beyond the slider loads as 10
+        app = Petariko(self.desktop, settings=original)
+        app.start()
+        for how in ("cancel", "close-box"):
+            screen = self.open_screen(app)
+            self.assertEqual(self.slider_position(screen), 10)
+            self.assertTrue(self.options(screen)[("ペタリコ", "中")][0])
+            self.click(self.option(screen, "ペタリコ", "未使用"))
+            self.click(self.option(screen, "アロージェスチャ", "右"))
+            self.click(self.control(screen, "", "msctls_trackbar32"))
+            self.desktop.key("Home")
+            wait_for(lambda: self.slider_position(screen) == 2, what="slider at 2")
+            if how == "cancel":
+                self.click(self.control(screen, "キャンセル"))
+            else:
+                self.focus(screen)
+                self.desktop.key("alt+F4")
+            self.wait_closed(SCREEN)
+            self.assertEqual(app.settings_bytes(), original, how)
+        screen = self.open_screen(app)
+        opts = self.options(screen)
+        self.assertTrue(opts[("ペタリコ", "中")][0] and opts[("アロージェスチャ", "左")][0])
+        self.assertEqual(self.slider_position(screen), 10)
+        self.press_ok(screen)
+        self.wait_closed(SCREEN)
+        self.assertEqual(app.settings_bytes(), settings_file(4, 1, 10))
+
+
+class ProgramListTest(SettingsScreenCase):
+
+    def open_editor(self, screen, button="追加"):
+        self.click(self.control(screen, button))
+        return self.desktop.wait_window(**{"class": EDITOR, "visible": True})
+
+    def test_add_through_the_editor_with_its_checks(self):
+        app = Petariko(self.desktop, settings=settings_file(1, 2, 3, [("C:\\a.exe", "↑")]))
+        app.start()
+        target = app.directory + "/help.html"
+        screen = self.open_screen(app)
+        editor = self.open_editor(screen)
+        time.sleep(0.3)
+        self.screenshot("editor-empty")
+        self.assertEqual(self.desktop.find(hwnd=screen["hwnd"])[0]["enabled"], False, "editor is modal")
+
+        # An empty path and a missing file are refused; the editor stays open.
+        self.press_ok(editor)
+        box, children = app.message("エラー")
+        self.assertIn("プログラムを指定してください。", [c["text"] for c in children])
+        app.answer("エラー", "Return")
+        self.desktop.wait_no_window(text="エラー", visible=True)
+        path_box = self.control(editor, "", "Edit")
+        self.click(path_box)
+        self.desktop.type_text(self.desktop.windows_path(target) + " /x")
+        self.press_ok(editor)
+        box, children = app.message("エラー")
+        self.assertIn("ファイルが存在しません。", [c["text"] for c in children])
+        app.answer("エラー", "Return")
+        self.desktop.wait_no_window(text="エラー", visible=True)
+
+        self.click(path_box)
+        self.desktop.key("End", "BackSpace", "BackSpace", "BackSpace")
+        for arrow in ("↑", "→", "→", "↓"):  # the second → is not taken: no arrow twice in a row
+            self.click(self.control(editor, arrow))
+        wait_for(lambda: self.control(editor, "↑→↓", "Static"), what="gesture display ↑→↓")
+        self.screenshot("editor-filled")
+        self.press_ok(editor)
+        self.wait_closed(EDITOR)
+        self.press_ok(screen)
+        self.wait_closed(SCREEN)
+        entries = entry_lines(app.settings_bytes())
+        self.assertEqual(entries[0], ("C:\\a.exe", "↑"))
+        self.assertEqual(entries[1], (self.desktop.windows_path(target), "↑→↓"))
+        self.assertEqual(entries[2:], [("", "")] * 28)
+
+    def test_delete_asks_and_moves_rows_up(self):
+        rows = [(f"C:\\p{i}.exe", "↑") for i in range(1, 4)]
+        app = Petariko(self.desktop, settings=settings_file(1, 2, 3, rows))
+        app.start()
+        screen = self.open_screen(app)
+        header = self.control(screen, "", "SysHeader32")
+        listview = self.control(screen, "", "SysListView32")
+        self.click(listview, dy=header["bottom"] - listview["top"] + 6)  # row 1
+        self.desktop.key("Down")                                            # row 2
+        self.click(self.control(screen, "削除"))
+        box, children = app.message("確認")
+        self.assertIn("C:\\p2.exe\r\nを一覧から削除します。よろしいですか？", [c["text"] for c in children])
+        app.answer("確認", "n")
+        self.desktop.wait_no_window(text="確認", visible=True)
+        self.click(self.control(screen, "削除"))
+        app.answer("確認", "y")
+        self.desktop.wait_no_window(text="確認", visible=True)
+        self.press_ok(screen)
+        self.wait_closed(SCREEN)
+        self.assertEqual(entry_lines(app.settings_bytes())[:3],
+                         [("C:\\p1.exe", "↑"), ("C:\\p3.exe", "↑"), ("", "")])
+
+    def test_full_list_refuses_add(self):
+        rows = [(f"C:\\p{i}.exe", "") for i in range(1, 31)]
+        original = settings_file(1, 2, 3, rows)
+        app = Petariko(self.desktop, settings=original)
+        app.start()
+        screen = self.open_screen(app)
+        self.click(self.control(screen, "追加"))
+        box, children = app.message("エラー")
+        self.assertIn("これ以上、追加できません。", [c["text"] for c in children])
+        self.screenshot("full")
+        app.answer("エラー", "Return")
+        self.desktop.wait_no_window(text="エラー", visible=True)
+        self.assertEqual(self.desktop.find(**{"class": EDITOR, "visible": True}), [])
+        self.press_ok(screen)
+        self.wait_closed(SCREEN)
+        self.assertEqual(app.settings_bytes(), original)
+
+
+RECORDER = """#!/bin/sh
+printf '%s\\n' "$@" >> "{log}"
+"""
+
+
+class AboutBoxTest(SettingsScreenCase):
+
+    def setUp(self):
+        # The shell hands URLs and files to xdg-open and mailto: links to xdg-email; recorders
+        # of those names first on PATH show what the program asked for.
+        self.bin = os.path.join(self.desktop.root, "recorders")
+        os.makedirs(self.bin, exist_ok=True)
+        self.log = os.path.join(self.bin, "opened.log")
+        for name in ("xdg-open", "xdg-email"):
+            path = os.path.join(self.bin, name)
+            with open(path, "w") as f:
+                f.write(RECORDER.format(log=self.log + "." + name))
+            os.chmod(path, os.stat(path).st_mode | stat.S_IEXEC)
+            if os.path.exists(self.log + "." + name):
+                os.remove(self.log + "." + name)
+        self.desktop.wine("reg", "add", r"HKCR\.html", "/ve", "/d", "htmlfile", "/f")
+        self.saved_path = self.desktop.env["PATH"]
+        self.desktop.env["PATH"] = self.bin + os.pathsep + self.saved_path
+
+    def tearDown(self):
+        self.desktop.env["PATH"] = self.saved_path
+        super().tearDown()
+
+    def opened(self, name):
+        wait_for(lambda: os.path.exists(self.log + "." + name), timeout=20, what=f"{name} to be called")
+        time.sleep(0.3)
+        with open(self.log + "." + name) as f:
+            return f.read().split()
+
+    def test_about_box_help_and_links(self):
+        app = Petariko(self.desktop)
+        app.start()
+        screen = self.open_screen(app)
+        self.click(self.control(screen, "バージョン"))
+        about = self.desktop.wait_window(**{"class": ABOUT, "visible": True})
+        time.sleep(0.3)
+        self.screenshot("about")
+        self.assertEqual(about["text"], "バージョン情報")
+        for text in ("ペタリコ　Ver 1.0", "作者　：", "ホームページ　：", "メール　：", "ペタリコ開発チーム",
+                     "https://example.org/petariko/", "petariko@example.org", "ヘルプ", "閉じる"):
+            self.control(about, text)
+
+        self.click(self.control(about, "ヘルプ"))
+        opened = self.opened("xdg-open")
+        self.assertEqual(len(opened), 1)
+        self.assertTrue(opened[0].startswith("file://"), opened)
+        self.assertEqual(os.path.realpath(opened[0][len("file://"):]),
+                         os.path.realpath(os.path.join(app.directory, "help.html")))
+
+        os.remove(self.log + ".xdg-open")
+        self.click(self.control(about, "https://example.org/petariko/"), dx=10)
+        self.assertEqual(self.opened("xdg-open"), ["https://example.org/petariko/"])
+        self.click(self.control(about, "petariko@example.org"), dx=10)
+        self.assertEqual(self.opened("xdg-email"), ["mailto:petariko@example.org"])
+
+        self.click(self.control(about, "閉じる"))
+        self.wait_closed(ABOUT)
+        # The screen is usable again and still open behind.
+        self.click(self.control(screen, "キャンセル"))
+        self.wait_closed(SCREEN)
+
+
+if __name__ == "__main__":
+    unittest.main()
