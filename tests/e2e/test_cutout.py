@@ -1,0 +1,280 @@
+"""The cut-out end to end: freezing the screen, tracing an outline, the shaped window, dragging,
+erasing, saving it as a BMP file, and the length limit."""
+import os
+import time
+import unittest
+
+import e2e_lib
+from e2e_lib import DesktopTestCase, Petariko, read_bmp, wait_for
+
+# The pattern window leaves the top rows free so that Wine's tray window stays visible.
+PATTERN_TOP = 60
+# A quadrilateral well inside the pattern; screen pixels.
+OUTLINE = [(200, 150), (600, 160), (650, 500), (250, 520)]
+SAVE_DIALOG = "名前を付けて保存"
+
+
+def inside(point, polygon, margin=3):
+    """True when point is inside polygon and at least `margin` pixels from every edge."""
+    x, y = point
+    crossings = False
+    for (x1, y1), (x2, y2) in zip(polygon, polygon[1:] + polygon[:1]):
+        if (y1 > y) != (y2 > y) and x < x1 + (y - y1) * (x2 - x1) / (y2 - y1):
+            crossings = not crossings
+    return crossings and all(edge_distance(point, a, b) >= margin for a, b in zip(polygon, polygon[1:] + polygon[:1]))
+
+
+def outside(point, polygon, margin=3):
+    return not inside(point, polygon, 0) and all(
+        edge_distance(point, a, b) >= margin for a, b in zip(polygon, polygon[1:] + polygon[:1]))
+
+
+def edge_distance(p, a, b):
+    (px, py), (ax, ay), (bx, by) = p, a, b
+    dx, dy = bx - ax, by - ay
+    t = max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / float(dx * dx + dy * dy)))
+    return ((px - ax - t * dx) ** 2 + (py - ay - t * dy) ** 2) ** 0.5
+
+
+class CutoutTest(DesktopTestCase):
+
+    def setUp(self):
+        d = self.desktop
+        d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width),
+                str(d.height - PATTERN_TOP))
+        wait_for(lambda: d.search(name="^pattern$"), what="the pattern window")
+        self.app = Petariko(d)
+        self.app.start()
+        self.before = d.screenshot()
+
+    # --- helpers --------------------------------------------------------------------------
+    def canvas(self):
+        found = [w for w in self.desktop.windows() if w["class"] == "PetarikoCanvas"]
+        self.assertEqual(len(found), 1)
+        return found[0]
+
+    def wait_canvas(self, **fields):
+        return wait_for(lambda: (lambda c: c if all(c.get(k) == v for k, v in fields.items()) else None)(self.canvas()),
+                        timeout=15, interval=0.1, what=f"the canvas with {fields}")
+
+    def freeze_at(self, point):
+        self.desktop.move(*point)
+        self.desktop.press(1)
+        return self.wait_canvas(visible=True)
+
+    def trace(self, points):
+        """Holds the cut-out button at points[0] until the screen freezes, visits the others
+        one tick or more apart, releases and returns the finished cut-out window."""
+        self.freeze_at(points[0])
+        for point in points[1:]:
+            self.desktop.move(*point)
+            time.sleep(0.25)
+        self.desktop.release(1)
+        return self.wait_canvas(visible=True, left=10, top=10)
+
+    def assert_shows_piece(self, shot, offset, polygon=OUTLINE, step=9):
+        """Inside the outline moved by offset: the frozen pattern moved by offset; outside: the
+        live screen."""
+        ox, oy = offset
+        checked_inside = checked_outside = 0
+        for y in range(PATTERN_TOP, self.desktop.height - oy, step):
+            for x in range(0, self.desktop.width - ox, step):
+                if inside((x, y), polygon):
+                    self.assertEqual(shot.pixel(x + ox, y + oy), self.before.pixel(x, y), (x, y))
+                    checked_inside += 1
+                elif outside((x, y), polygon):
+                    self.assertEqual(shot.pixel(x + ox, y + oy), self.before.pixel(x + ox, y + oy), (x, y))
+                    checked_outside += 1
+        self.assertGreater(checked_inside, 1000)
+        self.assertGreater(checked_outside, 1000)
+
+    def save_as(self, path, expect_title="メッセージ"):
+        menu = self.app.open_menu(1)
+        self.app.choose(menu, 1)
+        self.type_into_save_dialog(path)
+        return self.app.message(expect_title)
+
+    def type_into_save_dialog(self, path):
+        d = self.desktop
+        dialog = d.wait_window(text=SAVE_DIALOG, visible=True)
+        ids = wait_for(lambda: d.search(name="^" + SAVE_DIALOG + "$"), what="the save dialog's X window")
+        d.xdotool("windowfocus", "--sync", ids[0], check=False)
+        d.key("ctrl+a")
+        d.type_text(d.windows_path(path))
+        d.key("Return")
+        return dialog
+
+    def message_texts(self, title):
+        box, children = self.app.message(title)
+        return [c["text"] for c in children if c["class"] == "Static" and c["text"]]
+
+    # --- tests ----------------------------------------------------------------------------
+    def test_freeze_is_pixel_identical_and_the_cutout_is_the_outline_moved_by_ten(self):
+        canvas = self.freeze_at(OUTLINE[0])
+        self.assertTrue(canvas["topmost"])
+        self.assertEqual((canvas["left"], canvas["top"], canvas["right"], canvas["bottom"]),
+                         (0, 0, self.desktop.width, self.desktop.height))
+        frozen = self.screenshot("frozen")
+        # Everything but the 32x32 start marker centred on the cursor is the screen as it was.
+        mx, my = OUTLINE[0][0] - 16, OUTLINE[0][1] - 16
+        w = self.desktop.width
+        for y in range(self.desktop.height):
+            row = slice(y * w * 3, (y + 1) * w * 3)
+            if my <= y < my + 32:
+                self.assertEqual(frozen.data[y * w * 3:(y * w + mx) * 3], self.before.data[y * w * 3:(y * w + mx) * 3])
+                self.assertEqual(frozen.data[(y * w + mx + 32) * 3:(y + 1) * w * 3],
+                                 self.before.data[(y * w + mx + 32) * 3:(y + 1) * w * 3])
+            else:
+                self.assertEqual(frozen.data[row], self.before.data[row], f"row {y}")
+        self.assertNotEqual(frozen.crop(mx, my, 32, 32).data, self.before.crop(mx, my, 32, 32).data,
+                            "the start marker is missing")
+
+        for point in OUTLINE[1:]:
+            self.desktop.move(*point)
+            time.sleep(0.25)
+        self.screenshot("traced")
+        self.desktop.release(1)
+        canvas = self.wait_canvas(visible=True, left=10, top=10)
+        self.assertTrue(canvas["topmost"])
+        self.assertIn("region", canvas)
+        self.assert_shows_piece(self.screenshot("cutout"), (10, 10))
+
+    def test_drag_follows_the_left_button_and_double_click_erases(self):
+        self.trace(OUTLINE)
+        d = self.desktop
+        d.move(410, 340)  # inside the cut-out, which sits 10 pixels right and down
+        d.press(1)
+        for x, y in ((440, 360), (480, 380), (510, 400)):
+            d.move(x, y)
+            time.sleep(0.05)
+        d.release(1)
+        self.wait_canvas(visible=True, left=110, top=70)
+        self.assert_shows_piece(self.screenshot("dragged"), (110, 70))
+
+        # The watcher ignores the left button while a cut-out exists: holding it still on the
+        # cut-out starts no new trace.
+        d.move(450, 380)
+        d.press(1)
+        time.sleep(0.8)
+        d.release(1)
+        self.assertEqual((self.canvas()["left"], self.canvas()["top"]), (110, 70))
+
+        d.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        self.wait_canvas(visible=False)
+        shot = self.screenshot("erased")
+        # The pattern area is back as it was (the tray above may show another focus state).
+        start = PATTERN_TOP * self.desktop.width * 3
+        self.assertEqual(shot.data[start:], self.before.data[start:])
+
+        # Erased means gone for the menu too.
+        self.app.choose(self.app.open_menu(1), 2)
+        self.assertIn("現在は何も切り取りしていません。", self.message_texts("エラー"))
+
+    def test_save_writes_the_bounding_rectangle_of_the_frozen_screen(self):
+        self.trace(OUTLINE)
+        out_dir = os.path.join(self.app.directory, "saved")
+        os.mkdir(out_dir)
+        first = os.path.join(out_dir, "piece1")  # no extension: none may be added
+        box, children = self.save_as(first)
+        self.assertIn("保存が終了しました。", [c["text"] for c in children])
+        # Hidden while the dialog and the message are up.
+        self.assertFalse(self.canvas()["visible"])
+        self.app.answer("メッセージ", "Return")
+        self.wait_canvas(visible=True, left=10, top=10)
+        self.assertEqual(os.listdir(out_dir), ["piece1"])
+
+        left, top = min(x for x, _ in OUTLINE), min(y for _, y in OUTLINE)
+        width, height = max(x for x, _ in OUTLINE) - left, max(y for _, y in OUTLINE) - top
+        image = read_bmp(first)
+        self.assertEqual((image.width, image.height), (width, height))
+        self.assertEqual(image.data, self.before.crop(left, top, width, height).data)
+        with open(first, "rb") as f:
+            first_bytes = f.read()
+        self.assertEqual(first_bytes[28], 24)
+
+        # After a drag the same picture is saved; the dialog offers the previous name.
+        self.desktop.move(410, 340)
+        self.desktop.press(1)
+        self.desktop.move(300, 250)
+        time.sleep(0.1)
+        self.desktop.release(1)
+        self.wait_canvas(left=-100, top=-80)
+        self.app.choose(self.app.open_menu(1), 1)
+        dialog = self.desktop.wait_window(text=SAVE_DIALOG, visible=True)
+        children = [w for w in self.desktop.windows() if w.get("root") == dialog["hwnd"]]
+        names = [w["text"] for w in children]
+        self.assertIn("piece1", names)
+        self.assertIn("saved", names)
+        self.assertIn("BMPファイル (*.BMP)", names)
+        read_only = [w for w in children if w["text"].startswith("読み取り専用")]
+        self.assertFalse(any(w["visible"] for w in read_only), "no read-only box")
+        second = os.path.join(out_dir, "second.bmp")
+        self.type_into_save_dialog(second)
+        self.app.answer("メッセージ", "Return")
+        self.wait_canvas(visible=True, left=-100, top=-80)
+        with open(second, "rb") as f:
+            self.assertEqual(f.read(), first_bytes)
+
+        # Cancel writes nothing, says nothing and brings the window back where it was.
+        self.app.choose(self.app.open_menu(1), 1)
+        self.desktop.wait_window(text=SAVE_DIALOG, visible=True)
+        ids = self.desktop.search(name="^" + SAVE_DIALOG + "$")
+        self.desktop.xdotool("windowfocus", "--sync", ids[0], check=False)
+        self.desktop.key("Escape")
+        self.wait_canvas(visible=True, left=-100, top=-80)
+        self.assertEqual(sorted(os.listdir(out_dir)), ["piece1", "second.bmp"])
+        self.assertEqual(self.desktop.find(text="メッセージ", visible=True), [])
+        self.assertEqual(self.desktop.find(text="エラー", visible=True), [])
+
+    def test_outline_on_one_line_saves_nothing_and_says_so(self):
+        self.trace([(200, 300), (500, 300), (700, 300)])
+        target = os.path.join(self.app.directory, "flat.bmp")
+        box, children = self.save_as(target, expect_title="エラー")
+        self.assertIn("保存に失敗しました。", [c["text"] for c in children])
+        self.app.answer("エラー", "Return")
+        self.wait_canvas(visible=True, left=10, top=10)
+        self.assertFalse(os.path.exists(target))
+
+    def test_save_and_erase_without_a_cutout_only_say_so(self):
+        for row in (1, 2):
+            self.app.choose(self.app.open_menu(1), row)
+            self.assertIn("現在は何も切り取りしていません。", self.message_texts("エラー"))
+            self.app.answer("エラー", "Return")
+            self.desktop.wait_no_window(text="エラー", visible=True)
+        self.assertFalse(self.canvas()["visible"])
+
+    def test_one_point_trace_pins_the_whole_frozen_screen_at_ten_ten(self):
+        canvas = self.trace([(300, 300)])
+        self.assertNotIn("region", canvas)
+        self.assertEqual((canvas["right"], canvas["bottom"]), (self.desktop.width + 10, self.desktop.height + 10))
+        shot = self.screenshot("one-point")
+        w = self.desktop.width
+        for y in range(PATTERN_TOP, self.desktop.height - 10, 7):
+            self.assertEqual(shot.data[((y + 10) * w + 10) * 3:((y + 11) * w) * 3],
+                             self.before.data[y * w * 3:(y * w + w - 10) * 3], f"row {y}")
+
+    def test_hundred_points_abandon_the_trace_and_no_new_one_starts_until_release(self):
+        d = self.desktop
+        self.freeze_at((150, 200))
+        # Each move lands in its own tick; stop as soon as the length message is up.
+        for i in range(1, 200):
+            d.move(150 + 3 * i, 200 + (i % 2) * 40)
+            time.sleep(0.13)
+            if i >= 100 and i % 5 == 0 and d.search(name="^エラー$"):
+                break
+        self.assertEqual(self.message_texts("エラー"), ["線が長すぎます。\r\nもう一度やり直してください。"])
+        self.assertFalse(self.canvas()["visible"])
+        # Still holding and moving on and off the start point: the frozen screen stays away.
+        for point in ((150, 200), (400, 400), (150, 200)):
+            d.move(*point)
+            time.sleep(0.4)
+        self.assertFalse(self.canvas()["visible"])
+        self.screenshot("too-long")
+        d.release(1)
+        self.app.answer("エラー", "Return")
+        d.wait_no_window(text="エラー", visible=True)
+        self.assertFalse(self.canvas()["visible"])
+
+
+if __name__ == "__main__":
+    unittest.main()
