@@ -10,9 +10,37 @@ import subprocess
 import time
 import unittest
 
-from e2e_lib import HELPERS, DesktopTestCase, wait_for
+from e2e_lib import HELPERS, REPO, DesktopTestCase, Petariko, read_bmp, wait_for
 
 RECORDER = os.path.join(HELPERS, "record_args.exe")
+ARROW_STRIP = read_bmp(os.path.join(REPO, "res", "arrows.bmp"))
+UP, LEFT, RIGHT, DOWN = 1, 2, 3, 4
+STEP = {UP: (0, -60), LEFT: (-60, 0), RIGHT: (60, 0), DOWN: (0, 60)}
+# The pattern leaves the top rows free so that Wine's tray window stays visible.
+PATTERN_TOP = 60
+START = (600, 500)  # far from the arrow row and the label, so the trace never crosses them
+LABEL = (50, 90, 300, 18)  # a part of the label that any caption of this size covers
+RIGHT_BUTTON = 2  # the gesture button in the settings file
+DOCUMENT = r"Z:\my docs\report 1.txt"
+
+
+def settings_file(entries, cut_button=1, gesture_button=RIGHT_BUTTON, hold_ticks=3):
+    """settei.txt bytes: the three numbers, then (program, gesture) pairs in Shift-JIS."""
+    lines = [f" {cut_button} ", f" {gesture_button} ", f" {hold_ticks} "]
+    for index in range(30):
+        program, gesture = entries[index] if index < len(entries) else ("", "")
+        lines += [program, gesture]
+    return b"".join(line.encode("cp932") + b"\r\n" for line in lines)
+
+
+def cell(code):
+    return ARROW_STRIP.crop((code - 1) * 32, 0, 32, 32)
+
+
+def differing(a, b):
+    """The share of pixels that differ between two equally sized images."""
+    pixels = a.width * a.height
+    return sum(a.pixel(x, y) != b.pixel(x, y) for y in range(a.height) for x in range(a.width)) / pixels
 
 
 class Recorder:
@@ -121,6 +149,180 @@ class LauncherTest(DesktopTestCase):
                 self.assertEqual(result["result"], "0")
                 self.assertEqual(result["hides"], "1")
         time.sleep(1.0)
+        self.assertEqual(self.recorder.starts(), [])
+
+
+class GestureTest(DesktopTestCase):
+    """The real program: hold the gesture button, stroke, look, release, see what started."""
+
+    def setUp(self):
+        d = self.desktop
+        d.spawn(os.path.join(HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width),
+                str(d.height - PATTERN_TOP))
+        wait_for(lambda: d.search(name="^pattern$"), what="the pattern window")
+        self.recorder = Recorder(d)
+        d.env["RECORD_ARGS_FILE"] = self.recorder.env()["RECORD_ARGS_FILE"]
+        self.addCleanup(d.env.pop, "RECORD_ARGS_FILE", None)
+        exe = self.recorder.windows_exe
+        self.entries = [
+            (exe + " single", "↑"),
+            (exe + " five", "→↓←↑→"),
+            (exe + " " + DOCUMENT, "↓←"),
+        ]
+
+    # --- helpers --------------------------------------------------------------------------
+    def start_app(self, entries=None):
+        self.app = Petariko(self.desktop, settings=settings_file(entries or self.entries))
+        self.app.start()
+
+    def canvas_visible(self):
+        return any(w["class"] == "PetarikoCanvas" and w["visible"] for w in self.desktop.windows())
+
+    def hold(self):
+        """Holds the gesture button still at START until the screen freezes."""
+        d = self.desktop
+        d.move(*START)
+        time.sleep(0.3)
+        self.before = d.screenshot()
+        d.press(3)
+        wait_for(self.canvas_visible, timeout=15, interval=0.1, what="the frozen screen")
+        self.cursor = START
+
+    def jump(self, dx, dy):
+        """One xdotool jump, then more than one 100 ms tick at rest."""
+        self.cursor = (self.cursor[0] + dx, self.cursor[1] + dy)
+        self.desktop.move(*self.cursor)
+        time.sleep(0.35)
+
+    def strokes(self, *codes):
+        for code in codes:
+            self.jump(*STEP[code])
+
+    def release(self):
+        self.desktop.release(3)
+        wait_for(lambda: not self.canvas_visible(), timeout=15, interval=0.1, what="the frozen screen to go")
+
+    def assert_row(self, shot, codes):
+        for slot, code in enumerate(codes, start=1):
+            self.assertEqual(differing(shot.crop(slot * 50, 50, 32, 32), cell(code)), 0,
+                             f"arrow {code} not in slot {slot}")
+        # The slot after the last arrow shows the frozen screen.
+        slot = len(codes) + 1
+        if slot <= 5:
+            self.assertEqual(differing(shot.crop(slot * 50, 50, 32, 32), self.before.crop(slot * 50, 50, 32, 32)), 0)
+
+    def label_shown(self, shot):
+        return differing(shot.crop(*LABEL), self.before.crop(*LABEL)) > 0.5
+
+    def assert_started_once(self, arguments):
+        starts = wait_for(self.recorder.starts, timeout=15, what="the registered program to start")
+        time.sleep(1.5)
+        starts = self.recorder.starts()
+        self.assertEqual(len(starts), 1, f"started {len(starts)} times")
+        self.assertEqual(starts[0]["argv"][1:], arguments)
+        self.assertEqual(starts[0]["argv"][0].lower(), self.recorder.windows_exe.lower())
+        self.assertFalse(starts[0]["canvas_visible"], "started while the frozen screen was shown")
+
+    def assert_nothing_started(self):
+        time.sleep(2.0)
+        self.assertEqual(self.recorder.starts(), [])
+        self.assertIsNone(self.app.process.poll(), "petariko.exe ended")
+
+    # --- tests ----------------------------------------------------------------------------
+    def test_one_stroke_shows_its_arrow_and_the_label_and_release_starts_the_program_once(self):
+        self.start_app()
+        self.hold()
+        shot = self.screenshot("held")
+        self.assertEqual(differing(shot.crop(START[0] - 16, START[1] - 16, 32, 32), cell(UP)), 0,
+                         "the up arrow marks where the gesture started")
+        self.assertFalse(self.label_shown(shot))
+        self.strokes(UP)
+        shot = self.screenshot("up")
+        self.assert_row(shot, [UP])
+        self.assertTrue(self.label_shown(shot))
+        self.release()
+        self.assert_started_once(["single"])
+
+    def test_program_path_with_spaces_gets_the_document_path_with_spaces_as_one_argument(self):
+        self.start_app()
+        self.hold()
+        self.strokes(DOWN, LEFT)
+        shot = self.screenshot("down-left")
+        self.assert_row(shot, [DOWN, LEFT])
+        self.assertTrue(self.label_shown(shot))
+        self.release()
+        self.assert_started_once([DOCUMENT])
+
+    def test_a_further_stroke_removes_the_match_and_release_starts_nothing(self):
+        self.start_app()
+        self.hold()
+        self.strokes(UP)
+        self.assertTrue(self.label_shown(self.screenshot("up")))
+        self.strokes(RIGHT)
+        shot = self.screenshot("up-right")
+        self.assert_row(shot, [UP, RIGHT])
+        self.assertFalse(self.label_shown(shot))
+        self.release()
+        self.assert_nothing_started()
+
+    def test_six_strokes_keep_the_last_five_and_those_are_matched(self):
+        self.start_app()
+        self.hold()
+        self.strokes(UP, RIGHT, DOWN, LEFT, UP)
+        self.assertFalse(self.label_shown(self.desktop.screenshot()))
+        self.strokes(RIGHT)
+        shot = self.screenshot("six")
+        self.assert_row(shot, [RIGHT, DOWN, LEFT, UP, RIGHT])
+        self.assertTrue(self.label_shown(shot))
+        self.release()
+        self.assert_started_once(["five"])
+
+    def test_slow_diagonal_and_repeated_motion_adds_no_arrow(self):
+        self.start_app()
+        self.hold()
+        for _ in range(3):
+            self.jump(0, -15)  # slow: under 20 px per tick
+        self.jump(-40, -40)  # diagonal
+        self.jump(-20, 0)  # exactly 20 px is not a stroke
+        shot = self.screenshot("slow-diagonal")
+        self.assert_row(shot, [])
+        self.strokes(UP, UP)  # one stroke paused halfway: still one arrow
+        shot = self.screenshot("up-up")
+        self.assert_row(shot, [UP])
+        self.release()
+        self.assert_started_once(["single"])
+
+    def test_hand_edited_entries_start_nothing_and_crash_nothing(self):
+        exe = self.recorder.windows_exe
+        self.start_app([
+            (exe + " empty-gesture", ""),
+            (exe + " " + "z" * (40000 - len(exe) - 1), "←"),
+            (exe + " six-equal", "↑↑↑↑↑↑"),
+        ])
+        for codes, label in (([LEFT], True), ([UP], False)):
+            with self.subTest(codes=codes):
+                self.hold()
+                self.strokes(*codes)
+                self.assertEqual(self.label_shown(self.screenshot(f"hand-edited-{codes[0]}")), label)
+                self.release()
+                self.assert_nothing_started()
+                # Another gesture can start: the program is still watching.
+        self.assertEqual(len(self.app.tray_icons()), 1)
+
+    def test_thousand_traces_leave_gdi_and_user_objects_as_they_were(self):
+        out = os.path.join(self.desktop.root, "soak.json")
+        done = subprocess.run(
+            ["wine", os.path.join(HELPERS, "gesture_soak.exe"), self.desktop.windows_path(out),
+             self.recorder.windows_exe, "1000"],
+            env=self.recorder.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=900)
+        self.assertEqual(done.returncode, 0)
+        with open(out) as f:
+            soak = json.load(f)
+        self.assertEqual(soak["traces"], 1000)
+        self.assertEqual(soak["gdi_after"], soak["gdi_before"], soak)
+        self.assertEqual(soak["user_after"], soak["user_before"], soak)
+        self.assertEqual(soak["launches"], 600)  # the 40,000-character path and the unstartable one
+        self.assertEqual(soak["too_long"], 200)
         self.assertEqual(self.recorder.starts(), [])
 
 

@@ -1,6 +1,7 @@
 // Records how it was started, for the end-to-end tests of program launches: appends one JSON
 // object per start, in UTF-8, with the start time (milliseconds since 1970), the full command
-// line and the arguments as the C runtime would split them.
+// line, the arguments as the C runtime would split them, and whether petariko's frozen screen
+// was still visible at that moment.
 //
 // The record goes to the file named by RECORD_ARGS_FILE, else to record_args.log beside the exe.
 // RECORD_ARGS_SLEEP_MS keeps it running that long after the record, for tests of waiting.
@@ -70,7 +71,9 @@ int wmain() {
     for (int i = 0; i < count; ++i) record += (i ? ", " : "") + Json(args[i]);
     LocalFree(args);
   }
-  record += "]}\n";
+  const HWND canvas = FindWindowW(L"PetarikoCanvas", nullptr);
+  record += std::string("], \"canvas_visible\": ") +
+            (canvas && IsWindowVisible(canvas) ? "true" : "false") + "}\n";
 
   // One write with FILE_APPEND_DATA, so that starts close together do not interleave.
   HANDLE file = CreateFileW(RecordPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
