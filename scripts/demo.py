@@ -23,7 +23,54 @@ def scene_tray_menu(desktop, app):
     desktop.wait_no_window(**{"class": "#32768", "visible": True})
 
 
-SCENES = [scene_tray_menu]
+def scene_gesture(desktop, app):
+    """Restarts the program with a registered gesture, draws it over a pattern and releases."""
+    import json
+    import shutil
+    import time
+    original = app.settings_bytes()
+    desktop.kill_wine()
+    folder = os.path.join(desktop.root, "demo apps")
+    os.makedirs(folder, exist_ok=True)
+    recorder = os.path.join(folder, "recorder.exe")
+    shutil.copy(os.path.join(e2e_lib.HELPERS, "record_args.exe"), recorder)
+    log = os.path.join(desktop.root, "demo-starts.jsonl")
+    desktop.env["RECORD_ARGS_FILE"] = desktop.windows_path(log)
+    lines = [" 1 ", " 2 ", " 3 ", desktop.windows_path(recorder) + r" Z:\demo docs\memo.txt", "↑→↓"] + [""] * 58
+    with open(app.settings_path, "wb") as f:
+        f.write(b"".join(line.encode("cp932") + b"\r\n" for line in lines))
+    desktop.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", "60", str(desktop.width),
+                  str(desktop.height - 60))
+    e2e_lib.wait_for(lambda: desktop.search(name="^pattern$"), what="the pattern window")
+    app.start()
+
+    def canvas_visible():
+        return any(w["class"] == "PetarikoCanvas" and w["visible"] for w in desktop.windows())
+
+    x, y = 600, 500
+    desktop.move(x, y)
+    desktop.press(3)  # the gesture button: right
+    e2e_lib.wait_for(canvas_visible, timeout=15, interval=0.1, what="the frozen screen")
+    shot(desktop, "20-gesture-frozen")
+    for dx, dy in ((0, -60), (60, 0), (0, 60)):
+        x, y = x + dx, y + dy
+        desktop.move(x, y)
+        time.sleep(0.35)
+    shot(desktop, "21-gesture-arrows-and-label")
+    desktop.release(3)
+    e2e_lib.wait_for(lambda: os.path.exists(log), timeout=15, what="the registered program to start")
+    shot(desktop, "22-gesture-released")
+    with open(log, encoding="utf-8") as f:
+        print("started:", json.loads(f.readline())["cmd"])
+
+    desktop.kill_wine()
+    desktop.env.pop("RECORD_ARGS_FILE")
+    with open(app.settings_path, "wb") as f:
+        f.write(original)
+    app.start()
+
+
+SCENES = [scene_tray_menu, scene_gesture]
 
 
 def main():
