@@ -180,6 +180,34 @@ class SettingsScreenTest(SettingsScreenCase):
         self.assertEqual(app.settings_bytes(), settings_file(4, 1, 10))
 
 
+class HighDpiTest(SettingsScreenCase):
+
+    def setUp(self):
+        self.desktop.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                          "/d", "144", "/f")
+
+    def tearDown(self):
+        super().tearDown()
+        self.desktop.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                          "/d", "96", "/f")
+
+    def test_layout_scales_at_150_percent(self):
+        app = Petariko(self.desktop, settings=settings_file(1, 2, 3))
+        app.start()
+        screen = self.open_screen(app)
+        time.sleep(0.5)
+        self.screenshot("150")
+        ok = self.control(screen, "ＯＫ")
+        frame1 = self.control(screen, "ペタリコ", "PetarikoFrame")
+        client_left, client_top = frame1["left"] - 12, frame1["top"] - 18
+        # 1440 twips to the inch at 144 dots per inch: a tenth of a pixel per twip.
+        self.assertEqual((ok["left"] - client_left, ok["top"] - client_top), (12, 594))
+        self.assertEqual((ok["right"] - ok["left"], ok["bottom"] - ok["top"]), (134, 44))
+        listview = self.control(screen, "", "SysListView32")
+        self.assertEqual((listview["right"] - listview["left"], listview["bottom"] - listview["top"]), (470, 140))
+        self.assertEqual(screen["right"] - screen["left"] - 2 * (frame1["left"] - 12 - screen["left"]), 518)
+
+
 class ProgramListTest(SettingsScreenCase):
 
     def open_editor(self, screen, button="追加"):
