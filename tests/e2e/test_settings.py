@@ -4,6 +4,7 @@ import stat
 import time
 import unittest
 
+import xdnd
 from e2e_lib import DesktopTestCase, Petariko, wait_for
 
 SCREEN = "PetarikoSettingsScreen"
@@ -275,6 +276,43 @@ class ProgramListTest(SettingsScreenCase):
         self.wait_closed(SCREEN)
         self.assertEqual(entry_lines(app.settings_bytes())[:3],
                          [("C:\\p1.exe", "↑"), ("C:\\p3.exe", "↑"), ("", "")])
+
+    def test_files_dropped_from_outside_fill_free_rows_until_the_list_is_full(self):
+        rows = [(f"C:\\p{i}.exe", "") for i in range(1, 30)]
+        app = Petariko(self.desktop, settings=settings_file(1, 2, 3, rows))
+        app.start()
+        files = []
+        for name in ("one.txt", "two.txt", "three.txt"):
+            files.append(os.path.join(app.directory, name))
+            with open(files[-1], "w") as f:
+                f.write(name)
+        screen = self.open_screen(app)
+        listview = self.control(screen, "", "SysListView32")
+        target = self.desktop.search(name="^設定画面$")[-1]
+        x = (listview["left"] + listview["right"]) // 2
+        y = (listview["top"] + listview["bottom"]) // 2
+        self.assertTrue(xdnd.drop_files(self.desktop.display, target, x, y, files), "drop refused")
+
+        # The first file takes row 30 and opens the editor with its path ...
+        editor = self.desktop.wait_window(**{"class": EDITOR, "visible": True})
+        self.assertEqual(self.control(editor, self.desktop.windows_path(files[0]), "Edit")["text"],
+                         self.desktop.windows_path(files[0]))
+        self.click(self.control(editor, "↓"))
+        self.press_ok(editor)
+        self.wait_closed(EDITOR)
+        # ... then the list is full: one message, and the third file is ignored.
+        box, children = app.message("エラー")
+        self.assertIn("これ以上、追加できません。", [c["text"] for c in children])
+        app.answer("エラー", "Return")
+        self.desktop.wait_no_window(text="エラー", visible=True)
+        time.sleep(0.5)
+        self.assertEqual(self.desktop.find(text="エラー", visible=True), [])
+        self.assertEqual(self.desktop.find(**{"class": EDITOR, "visible": True}), [])
+        self.press_ok(screen)
+        self.wait_closed(SCREEN)
+        entries = entry_lines(app.settings_bytes())
+        self.assertEqual(entries[:29], rows)
+        self.assertEqual(entries[29], (self.desktop.windows_path(files[0]), "↓"))
 
     def test_full_list_refuses_add(self):
         rows = [(f"C:\\p{i}.exe", "") for i in range(1, 31)]
