@@ -1,6 +1,8 @@
 """The cut-out end to end: freezing the screen, tracing an outline, the shaped window, dragging,
 erasing, saving it as a BMP file, and the length limit."""
+import json
 import os
+import subprocess
 import time
 import unittest
 
@@ -274,6 +276,28 @@ class CutoutTest(DesktopTestCase):
         self.app.answer("エラー", "Return")
         d.wait_no_window(text="エラー", visible=True)
         self.assertFalse(self.canvas()["visible"])
+
+
+class CutoutSoakTest(DesktopTestCase):
+
+    def test_two_hundred_cutout_cycles_leave_gdi_and_user_object_counts_unchanged(self):
+        out = os.path.join(self.desktop.root, "cutout-soak.json")
+        save_dir = os.path.join(self.desktop.root, "soak-saves")
+        os.makedirs(save_dir, exist_ok=True)
+        subprocess.run(["wine", os.path.join(e2e_lib.HELPERS, "cutout_soak.exe"), self.desktop.windows_path(out),
+                        self.desktop.windows_path(save_dir), "200"],
+                       env=self.desktop.env, check=True, timeout=600,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(out) as f:
+            soak = json.load(f)
+        self.assertEqual(soak["cycles"], 200)
+        self.assertEqual(soak["erased"], 200)
+        self.assertEqual(soak["menus"], 200)
+        self.assertEqual((soak["saves"], soak["messages"]), (10, 10))
+        self.assertEqual(len(os.listdir(save_dir)), 10)
+        self.assertGreater(soak["gdi_before"], 0)
+        self.assertEqual(soak["gdi_after"], soak["gdi_before"], soak)
+        self.assertEqual(soak["user_after"], soak["user_before"], soak)
 
 
 if __name__ == "__main__":

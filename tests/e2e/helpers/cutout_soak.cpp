@@ -1,0 +1,149 @@
+// Runs many cut-outs through the program's real canvas, trace and cut-out code: freeze, trace,
+// finish, drag, an occasional save, erase by double-click. Reports the process's GDI and USER
+// object counts after the first cycle (which makes the frozen-screen bitmap that lives on) and
+// after the last, so that a leak of one object per cycle shows up as a difference.
+//
+//   cutout_soak.exe OUTFILE SAVE_DIR [CYCLES]
+//
+// OUTFILE receives one JSON object.
+#include <windows.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "core/canvas_window_win32.h"
+#include "core/trace.h"
+#include "cutout/cutout.h"
+#include "cutout/cutout_win32.h"
+
+namespace {
+
+using petariko::Point;
+
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+// GetGuiResources where the system implements it; otherwise every GDI table slot is asked for
+// its type (a handle's low word names its slot).
+int GdiObjects() {
+  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (reported != 0) return static_cast<int>(reported);
+  int count = 0;
+  for (UINT_PTR slot = 1; slot < 0x10000; ++slot) {
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++count;
+  }
+  return count;
+}
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM counter) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == GetCurrentProcessId()) ++*reinterpret_cast<int*>(counter);
+  return TRUE;
+}
+
+// Windows and menus of this process.
+int UserObjects() {
+  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+  if (reported != 0) return static_cast<int>(reported);
+  int count = 0;
+  EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
+  for (UINT_PTR slot = 0x20; slot < 0x10000; slot += 2) {
+    if (IsMenu(reinterpret_cast<HMENU>(slot))) ++count;
+  }
+  return count;
+}
+
+class CountingMessages : public petariko::UserMessages {
+ public:
+  int shown = 0;
+  void Show(const std::wstring&, const std::wstring&) override { ++shown; }
+};
+
+class NoGesture : public petariko::GestureHooks {
+ public:
+  void OnPointStored(Point, Point) override {}
+  void Reset() override {}
+  void Finish() override {}
+};
+
+class FixedPathDialog : public petariko::SavePathDialog {
+ public:
+  std::wstring path;
+  std::optional<std::wstring> Ask(const std::wstring&) override { return path; }
+};
+
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  SetProcessDPIAware();
+  const std::wstring save_dir = argv[2];
+  const int cycles = argc > 3 ? _wtoi(argv[3]) : 200;
+
+  petariko::OutlineStore outline;
+  petariko::SharedState shared;
+  CountingMessages messages;
+  NoGesture gesture;
+  petariko::CanvasWindow canvas(GetModuleHandleW(nullptr));
+  petariko::Trace trace(outline, shared, canvas, gesture, messages);
+  FixedPathDialog dialog;
+  petariko::Win32FileWriter writer;
+  petariko::Cutout cutout(outline, shared, canvas, dialog, canvas, writer, messages);
+  canvas.AttachCutout(&cutout);
+  int menus = 0;
+  cutout.SetMenuOpener([&menus] { ++menus; });
+
+  int gdi_before = 0, user_before = 0, saves = 0, erased = 0;
+  const HWND hwnd = canvas.hwnd();
+  for (int cycle = 0; cycle < cycles; ++cycle) {
+    const int x = 100 + cycle % 50;
+    trace.Start(petariko::TraceMode::kCutout, {x, 120});
+    for (const Point p : {Point{x + 300, 130}, Point{x + 320, 400}, Point{x + 20, 380}}) {
+      trace.Step(petariko::TraceMode::kCutout, p);
+    }
+    trace.FinishCutout();
+    PumpMessages();
+
+    // A drag by real window messages, a right press for the menu, and a double-click.
+    SetCursorPos(x + 200, 300);
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(x + 190, 290));
+    SetCursorPos(x + 230, 320);
+    SendMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, At(x + 220, 310));
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, At(x + 220, 310));
+    SendMessageW(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, At(x + 190, 290));
+    SendMessageW(hwnd, WM_RBUTTONUP, 0, At(x + 190, 290));
+    if (cycle % 20 == 0) {
+      dialog.path = save_dir + L"\\soak" + std::to_wstring(cycle) + L".bmp";
+      cutout.SaveFromMenu();
+      ++saves;
+    }
+    SendMessageW(hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(x + 190, 290));
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, At(x + 190, 290));
+    if (!shared.blnCutShown && !IsWindowVisible(hwnd)) ++erased;
+    PumpMessages();
+    if (cycle == 0) {
+      gdi_before = GdiObjects();
+      user_before = UserObjects();
+    }
+  }
+  const int gdi_after = GdiObjects();
+  const int user_after = UserObjects();
+
+  FILE* out = _wfopen(argv[1], L"wb");
+  if (!out) return 1;
+  std::fprintf(out,
+               "{\"cycles\":%d,\"erased\":%d,\"saves\":%d,\"messages\":%d,\"menus\":%d,\"gdi_before\":%d,"
+               "\"gdi_after\":%d,\"user_before\":%d,\"user_after\":%d}\n",
+               cycles, erased, saves, messages.shown, menus, gdi_before, gdi_after, user_before, user_after);
+  std::fclose(out);
+  return 0;
+}
