@@ -69,7 +69,7 @@ class cExecute {
   bool ShellX(const std::wstring& command_line, int window_style, std::uintptr_t owner_window,
               bool wait);
 
-  // The split alone, for callers and tests that need to know how a line is read.
+  // Where the file name of a line ends, asking the file search as ShellX does.
   static CommandSplit Split(const std::wstring& command_line, LauncherPorts& ports);
   // The parameter text handed to the shell for a split, or nullopt for none.
   static std::optional<std::wstring> QuoteParameters(const std::optional<std::wstring>& parameters);

@@ -1,5 +1,6 @@
 #include "launcher/launcher_win32.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -14,6 +15,22 @@ namespace {
 constexpr DWORD kSearchBufferLength = 261;
 
 HANDLE ToHandle(ProcessRef process) { return reinterpret_cast<HANDLE>(process); }
+
+// The shell may hand a document to an extension activated through COM; without an apartment
+// such a launch fails. Balanced only when this call initialised it.
+class ScopedComApartment {
+ public:
+  ScopedComApartment()
+      : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+  ScopedComApartment(const ScopedComApartment&) = delete;
+  ScopedComApartment& operator=(const ScopedComApartment&) = delete;
+  ~ScopedComApartment() {
+    if (initialised_) CoUninitialize();
+  }
+
+ private:
+  bool initialised_;
+};
 
 }  // namespace
 
@@ -35,6 +52,7 @@ ShellResult Win32LauncherPorts::ShellOpen(const ShellRequest& request) {
   info.lpParameters = request.parameters ? request.parameters->c_str() : nullptr;
   info.lpDirectory = nullptr;
   info.nShow = request.show;
+  ScopedComApartment apartment;
   if (!ShellExecuteExW(&info)) return {};
   return {true, request.keep_process ? reinterpret_cast<ProcessRef>(info.hProcess) : 0};
 }
