@@ -70,7 +70,35 @@ def scene_gesture(desktop, app):
     app.start()
 
 
-SCENES = [scene_tray_menu, scene_gesture]
+def scene_settings(desktop, app):
+    """The settings screen, the gesture editor with an entered gesture, and the about box."""
+    def control(top, text):
+        return next(w for w in desktop.windows() if w.get("root") == top["hwnd"] and w["text"] == text)
+
+    def click(w):
+        desktop.click((w["left"] + w["right"]) // 2, (w["top"] + w["bottom"]) // 2)
+
+    app.choose(app.open_menu(1), 0)
+    screen = desktop.wait_window(**{"class": "PetarikoSettingsScreen", "visible": True})
+    shot(desktop, "30-settings-screen")
+    click(control(screen, "追加"))
+    editor = desktop.wait_window(**{"class": "PetarikoGestureEditor", "visible": True})
+    for arrow in ("↑", "→", "↓"):
+        click(control(editor, arrow))
+    e2e_lib.wait_for(lambda: control(editor, "↑→↓"), what="the entered gesture")
+    shot(desktop, "31-gesture-editor")
+    click(control(editor, "キャンセル"))
+    desktop.wait_no_window(**{"class": "PetarikoGestureEditor", "visible": True})
+    click(control(screen, "バージョン"))
+    about = desktop.wait_window(**{"class": "PetarikoAboutBox", "visible": True})
+    shot(desktop, "32-about-box")
+    click(control(about, "閉じる"))
+    desktop.wait_no_window(**{"class": "PetarikoAboutBox", "visible": True})
+    click(control(screen, "キャンセル"))
+    desktop.wait_no_window(**{"class": "PetarikoSettingsScreen", "visible": True})
+
+
+SCENES = [scene_tray_menu, scene_gesture, scene_settings]
 
 
 def main():
