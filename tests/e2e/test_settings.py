@@ -4,6 +4,7 @@ import stat
 import time
 import unittest
 
+import e2e_lib
 import xdnd
 from e2e_lib import DesktopTestCase, Petariko, wait_for
 
@@ -41,6 +42,10 @@ class SettingsScreenCase(DesktopTestCase):
 
     def controls(self, top):
         return [w for w in self.desktop.windows() if w.get("root") == top["hwnd"] and w["kind"] == "child"]
+
+    def find_control(self, top, text, cls=None):
+        found = [w for w in self.controls(top) if w["text"] == text and (cls is None or w["class"] == cls)]
+        return found[0] if found else None
 
     def control(self, top, text, cls=None, nth=0):
         found = [w for w in self.controls(top) if w["text"] == text and (cls is None or w["class"] == cls)]
@@ -165,6 +170,11 @@ class SettingsScreenTest(SettingsScreenCase):
             self.click(self.control(screen, "", "msctls_trackbar32"))
             self.desktop.key("Home")
             wait_for(lambda: self.slider_position(screen) == 2, what="slider at 2")
+            # Enter and Esc stand for neither button.
+            self.focus(screen)
+            self.desktop.key("Return", "Escape")
+            time.sleep(0.5)
+            self.assertTrue(self.desktop.find(hwnd=screen["hwnd"])[0]["visible"])
             if how == "cancel":
                 self.click(self.control(screen, "キャンセル"))
             else:
@@ -179,6 +189,36 @@ class SettingsScreenTest(SettingsScreenCase):
         self.press_ok(screen)
         self.wait_closed(SCREEN)
         self.assertEqual(app.settings_bytes(), settings_file(4, 1, 10))
+
+
+class CutoutPutBackTest(SettingsScreenCase):
+
+    def canvas(self):
+        return next(w for w in self.desktop.windows() if w["class"] == "PetarikoCanvas")
+
+    def test_cutout_hides_while_the_screen_is_open_and_returns_after_ok_and_cancel(self):
+        d = self.desktop
+        # Presses are seen only over a Wine window: a pattern window below the tray.
+        d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", "60", str(d.width), str(d.height - 60))
+        wait_for(lambda: d.search(name="^pattern$"), what="the pattern window")
+        app = Petariko(d, settings=settings_file(1, 2, 3))
+        app.start()
+        d.move(300, 300)
+        d.press(1)
+        wait_for(lambda: self.canvas()["visible"], timeout=15, what="the frozen screen")
+        for point in ((500, 300), (500, 450), (300, 450)):
+            d.move(*point)
+            time.sleep(0.25)
+        d.release(1)
+        wait_for(lambda: (lambda c: c["visible"] and (c["left"], c["top"]) == (10, 10))(self.canvas()),
+                 timeout=15, what="the cut-out at 10, 10")
+        for button in ("キャンセル", "ＯＫ"):
+            screen = self.open_screen(app)
+            self.assertFalse(self.canvas()["visible"], "the cut-out hides while the screen is open")
+            self.click(self.control(screen, button))
+            self.wait_closed(SCREEN)
+            canvas = wait_for(lambda: (lambda c: c if c["visible"] else None)(self.canvas()), what="the cut-out back")
+            self.assertEqual((canvas["left"], canvas["top"]), (10, 10), button)
 
 
 class HighDpiTest(SettingsScreenCase):
@@ -224,6 +264,12 @@ class ProgramListTest(SettingsScreenCase):
         time.sleep(0.3)
         self.screenshot("editor-empty")
         self.assertEqual(self.desktop.find(hwnd=screen["hwnd"])[0]["enabled"], False, "editor is modal")
+        # The focus starts on ↑ and Tab goes on to ←.
+        self.focus(editor)
+        self.desktop.key("space", "Tab", "space")
+        wait_for(lambda: self.find_control(editor, "↑←", "Static"), what="↑← typed with the keyboard")
+        self.click(self.control(editor, "クリア"))
+        wait_for(lambda: self.find_control(editor, "", "Static"), what="cleared gesture")
 
         # An empty path and a missing file are refused; the editor stays open.
         self.press_ok(editor)
@@ -240,11 +286,23 @@ class ProgramListTest(SettingsScreenCase):
         app.answer("エラー", "Return")
         self.desktop.wait_no_window(text="エラー", visible=True)
 
-        self.click(path_box)
-        self.desktop.key("End", "BackSpace", "BackSpace", "BackSpace")
+        # "参照" replaces the text with the chosen file; cancelling it leaves the text alone.
+        for choose in (False, True):
+            self.click(self.control(editor, "参照"))
+            dialog = self.desktop.wait_window(text="開く", visible=True)
+            self.focus(dialog)
+            if choose:
+                self.desktop.key("ctrl+a")
+                self.desktop.type_text(self.desktop.windows_path(target))
+                self.desktop.key("Return")
+            else:
+                self.desktop.key("Escape")
+            self.desktop.wait_no_window(text="開く", visible=True)
+            expected = self.desktop.windows_path(target) + ("" if choose else " /x")
+            wait_for(lambda: self.find_control(editor, expected, "Edit"), what=f"path box {expected}")
         for arrow in ("↑", "→", "→", "↓"):  # the second → is not taken: no arrow twice in a row
             self.click(self.control(editor, arrow))
-        wait_for(lambda: self.control(editor, "↑→↓", "Static"), what="gesture display ↑→↓")
+        wait_for(lambda: self.find_control(editor, "↑→↓", "Static"), what="gesture display ↑→↓")
         self.screenshot("editor-filled")
         self.press_ok(editor)
         self.wait_closed(EDITOR)
