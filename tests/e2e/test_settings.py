@@ -157,6 +157,24 @@ class SettingsScreenTest(SettingsScreenCase):
         # The screen is gone and the menu opens again: the busy flag was cleared.
         app.open_menu(1)
 
+    def test_ok_that_cannot_write_the_file_says_so_and_still_closes(self):
+        app = Petariko(self.desktop, settings=settings_file(1, 2, 3))
+        app.start()
+        os.remove(app.settings_path)
+        os.mkdir(app.settings_path)  # a folder in the file's place cannot be written over
+        screen = self.open_screen(app)
+        self.click(self.option(screen, "ペタリコ", "未使用"))
+        self.press_ok(screen)
+        box, children = app.message("エラー")
+        self.assertTrue(any(c["text"].startswith("設定ファイルを保存できませんでした。") for c in children),
+                        [c["text"] for c in children])
+        app.answer("エラー", "Return")
+        self.wait_closed(SCREEN)
+        self.assertTrue(os.path.isdir(app.settings_path))
+        # The new values stay in effect: the next opening shows them.
+        screen = self.open_screen(app)
+        self.assertTrue(self.options(screen)[("ペタリコ", "未使用")][0])
+
     def test_cancel_and_close_box_keep_file_and_next_opening_shows_old_values(self):
         original = settings_file(4, 1, 15)  # a hold time beyond the slider loads as 10
         app = Petariko(self.desktop, settings=original)
