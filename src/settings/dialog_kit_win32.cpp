@@ -1,5 +1,6 @@
 #include "settings/dialog_kit_win32.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -292,7 +293,15 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
+ScopedComApartment::ScopedComApartment()
+    : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+
+ScopedComApartment::~ScopedComApartment() {
+  if (initialised_) CoUninitialize();
+}
+
 bool ShellOpen(HWND owner, const std::wstring& target) {
+  ScopedComApartment com;
   const auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   return result > 32;

@@ -71,6 +71,19 @@ void RunModal(HWND dialog, HWND owner, const bool& done);
 // Window text as a string.
 std::wstring WindowText(HWND hwnd);
 
+// The shell and the file dialog may load extensions through COM; they need an apartment on
+// this thread. Balanced only when this scope initialised it.
+class ScopedComApartment {
+ public:
+  ScopedComApartment();
+  ~ScopedComApartment();
+  ScopedComApartment(const ScopedComApartment&) = delete;
+  ScopedComApartment& operator=(const ScopedComApartment&) = delete;
+
+ private:
+  bool initialised_;
+};
+
 // Opens a document, folder or URL with the shell's default program.
 bool ShellOpen(HWND owner, const std::wstring& target);
 

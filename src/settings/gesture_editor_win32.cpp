@@ -197,6 +197,7 @@ void GestureEditorWindow::Browse() {
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
+  dialog::ScopedComApartment com;
   // Cancel and dialog errors alike leave the path box as it is.
   if (!GetOpenFileNameW(&ofn)) return;
   file.resize(wcslen(file.c_str()));
