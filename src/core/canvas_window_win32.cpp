@@ -52,16 +52,15 @@ void DibSurface::Resize(HDC reference, int width, int height) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;  // bottom-up, as in a BMP file
+  info.bmiHeader.biHeight = -height;  // top-down
   info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   bitmap_.reset(Check(CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0), "CreateDIBSection"));
   dc_.reset(Check(CreateCompatibleDC(reference), "CreateCompatibleDC"));
   previous_ = SelectObject(dc_.get(), bitmap_.get());
   bits_ = static_cast<std::uint8_t*>(bits);
-  stride_ = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
   width_ = width;
   height_ = height;
 }
@@ -142,6 +141,8 @@ void CanvasWindow::Freeze() {
   // Copied at (0, 0): the window's client area starts at the screen's corner, so the frozen
   // picture lies exactly over what it shows.
   Check(BitBlt(frozen_.dc(), 0, 0, frozen_.width(), frozen_.height(), screen.get(), 0, 0, SRCCOPY), "BitBlt");
+  // The frozen bits are read directly by a save; nothing draws on them after this.
+  GdiFlush();
   marks_.clear();
   label_.reset();
 }
@@ -283,16 +284,18 @@ Point CanvasWindow::CursorPos() {
   return {p.x, p.y};
 }
 
-void CanvasWindow::CopyTo(Point top_left, BmpImage& out) {
-  GdiFlush();
-  // Pixels outside the frozen screen (an outline drawn on another monitor) stay black.
-  const int x0 = std::max(top_left.x, 0);
-  const int x1 = std::min(top_left.x + out.width(), frozen_.width());
-  for (int y = 0; y < out.height(); ++y) {
-    const int source_y = top_left.y + y;
-    if (source_y < 0 || source_y >= frozen_.height() || x0 >= x1) continue;
-    std::memcpy(out.Row(y) + static_cast<std::size_t>(x0 - top_left.x) * 3,
-                frozen_.Row(source_y) + static_cast<std::size_t>(x0) * 3, static_cast<std::size_t>(x1 - x0) * 3);
+void CanvasWindow::ReadRow(int x, int y, int width, std::uint8_t* bgr) {
+  std::memset(bgr, 0, static_cast<std::size_t>(width) * 3);
+  // Pixels off the frozen screen (an outline drawn on another monitor) stay black.
+  if (y < 0 || y >= frozen_.height()) return;
+  const int first = std::max(x, 0);
+  const int last = std::min(x + width, frozen_.width());
+  const std::uint8_t* quad = frozen_.Row(y) + static_cast<std::size_t>(first) * 4;
+  std::uint8_t* out = bgr + static_cast<std::size_t>(first - x) * 3;
+  for (int i = first; i < last; ++i, quad += 4, out += 3) {
+    out[0] = quad[0];
+    out[1] = quad[1];
+    out[2] = quad[2];
   }
 }
 

@@ -20,8 +20,8 @@
 
 namespace petariko {
 
-// A memory bitmap whose pixels the program can read: bottom-up rows of 24-bit pixels, the
-// layout of a BMP file, so a save copies rows without converting them.
+// A memory bitmap whose pixels the program can read: top-down rows of 32-bit pixels, the
+// display's own format, so that capturing into it and painting from it need no conversion.
 class DibSurface {
  public:
   DibSurface() = default;
@@ -34,8 +34,8 @@ class DibSurface {
   HDC dc() const { return dc_.get(); }
   int width() const { return width_; }
   int height() const { return height_; }
-  // Row y from the top; call GdiFlush() before reading what GDI drew.
-  const std::uint8_t* Row(int y) const { return bits_ + static_cast<std::size_t>(height_ - 1 - y) * stride_; }
+  // Row y from the top, blue-green-red-unused quads; call GdiFlush() before reading what GDI drew.
+  const std::uint8_t* Row(int y) const { return bits_ + static_cast<std::size_t>(y) * width_ * 4; }
 
  private:
   void Release();
@@ -44,7 +44,6 @@ class DibSurface {
   UniqueBitmap bitmap_;
   HGDIOBJ previous_ = nullptr;
   std::uint8_t* bits_ = nullptr;
-  std::size_t stride_ = 0;
   int width_ = 0;
   int height_ = 0;
 };
@@ -89,7 +88,7 @@ class CanvasWindow : public FrozenScreenWindow,
   Point CursorPos() override;
 
   // FrozenImage
-  void CopyTo(Point top_left, BmpImage& out) override;
+  void ReadRow(int x, int y, int width, std::uint8_t* bgr) override;
 
  private:
   // What has been drawn over the frozen screen since the last freeze, replayed on paint so the

@@ -1,52 +1,41 @@
-// An uncompressed 24-bit BMP file held in memory: the pixel rows are stored bottom-up in the
-// file's own layout, so a save fills them in place and writes the bytes in one go.
+// Writes an uncompressed 24-bit BMP file (rows bottom-up, as the format stores them) straight
+// from a row source through a small buffer, so that saving a whole screen needs no second copy
+// of the picture in memory.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
-#include <vector>
-
-#include "core/colour.h"
 
 namespace petariko {
 
-class BmpImage {
+// Where the file's bytes go, in order.
+class ByteSink {
  public:
-  static constexpr std::size_t kHeaderSize = 14 + 40;
-
-  // True when a BMP of this size can be made: both sides positive and the file size fits the
-  // format's 32-bit fields.
-  static bool Fits(int width, int height);
-
-  // Throws std::length_error unless Fits(width, height). Pixels start black.
-  BmpImage(int width, int height);
-
-  int width() const { return width_; }
-  int height() const { return height_; }
-  // Bytes per row including the padding to a multiple of four.
-  std::size_t stride() const { return stride_; }
-
-  // Row y counted from the top of the picture: width() blue-green-red triplets.
-  std::uint8_t* Row(int y) { return bytes_.data() + RowOffset(y); }
-  const std::uint8_t* Row(int y) const { return bytes_.data() + RowOffset(y); }
-
-  void SetPixel(int x, int y, Rgb colour);
-  Rgb GetPixel(int x, int y) const;
-
-  // The complete file.
-  std::span<const std::uint8_t> FileBytes() const { return bytes_; }
-
- private:
-  std::size_t RowOffset(int y) const {
-    return kHeaderSize + static_cast<std::size_t>(height_ - 1 - y) * stride_;
-  }
-  void WriteHeader();
-
-  int width_;
-  int height_;
-  std::size_t stride_;
-  std::vector<std::uint8_t> bytes_;
+  virtual ~ByteSink() = default;
+  // False on any failure; nothing more is written after it.
+  virtual bool Write(std::span<const std::uint8_t> bytes) = 0;
 };
+
+// Fills row y (0 = the top of the picture) with `width` blue-green-red triplets.
+using BmpRowSource = std::function<void(int y, std::uint8_t* bgr)>;
+
+inline constexpr std::size_t kBmpHeaderSize = 14 + 40;
+
+// True when a BMP of this size can be made: both sides positive and the file size fits the
+// format's 32-bit fields.
+bool BmpFits(int width, int height);
+
+// Bytes per row, padded to a multiple of four.
+std::size_t BmpStride(int width);
+
+// The file and info headers. Requires BmpFits(width, height).
+std::array<std::uint8_t, kBmpHeaderSize> BmpHeader(int width, int height);
+
+// Writes the whole file; false when the size does not fit or the sink fails. Rows are gathered
+// into writes of about `chunk_bytes` (at least one row).
+bool WriteBmp(int width, int height, const BmpRowSource& row, ByteSink& sink, std::size_t chunk_bytes = 256 << 10);
 
 }  // namespace petariko

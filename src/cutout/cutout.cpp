@@ -105,11 +105,10 @@ bool Cutout::WriteBoundingRect(const std::wstring& path) {
   const SaveRect rect = BoundingRect(outline_);
   // All points on one line, or none besides (0, 0): there is no picture to write, and an
   // empty or negative-sized file would be reported as saved.
-  if (!BmpImage::Fits(rect.width(), rect.height())) return false;
+  if (!BmpFits(rect.width(), rect.height())) return false;
+  const auto row = [&](int y, std::uint8_t* bgr) { frozen_.ReadRow(rect.left, rect.top + y, rect.width(), bgr); };
   try {
-    BmpImage image(rect.width(), rect.height());
-    frozen_.CopyTo({rect.left, rect.top}, image);
-    return writer_.WriteWholeFile(path, image.FileBytes());
+    return writer_.WriteFile(path, [&](ByteSink& sink) { return WriteBmp(rect.width(), rect.height(), row, sink); });
   } catch (const std::exception&) {
     return false;
   }

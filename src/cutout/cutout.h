@@ -50,15 +50,17 @@ class SavePathDialog {
 class FrozenImage {
  public:
   virtual ~FrozenImage() = default;
-  // Copies out.width() x out.height() pixels starting at `top_left`; throws on failure.
-  virtual void CopyTo(Point top_left, BmpImage& out) = 0;
+  // Fills `bgr` with `width` blue-green-red triplets of row y from column x on; pixels off the
+  // frozen screen are black.
+  virtual void ReadRow(int x, int y, int width, std::uint8_t* bgr) = 0;
 };
 
 class FileWriter {
  public:
   virtual ~FileWriter() = default;
-  // Creates or replaces the file with exactly these bytes; false on any failure.
-  virtual bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) = 0;
+  // Creates or replaces the file and hands `produce` a sink for its bytes. False, with no file
+  // left behind, when the file cannot be made or `produce` returns false.
+  virtual bool WriteFile(const std::wstring& path, const std::function<bool(ByteSink&)>& produce) = 0;
 };
 
 // The saved rectangle: from (left, top) inclusive to (right, bottom) exclusive.

@@ -45,17 +45,38 @@ std::optional<std::wstring> Win32SaveDialog::Ask(const std::wstring& initial_nam
   return std::wstring(path.data());
 }
 
-bool Win32FileWriter::WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
+namespace {
+
+class HandleSink : public ByteSink {
+ public:
+  explicit HandleSink(HANDLE file) : file_(file) {}
+  bool Write(std::span<const std::uint8_t> bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+      DWORD written = 0;
+      if (!::WriteFile(file_, bytes.data() + done, chunk, &written, nullptr) || written != chunk) return false;
+      done += written;
+    }
+    return true;
+  }
+
+ private:
+  HANDLE file_;
+};
+
+}  // namespace
+
+bool Win32FileWriter::WriteFile(const std::wstring& path, const std::function<bool(ByteSink&)>& produce) {
   UniqueKernelHandle file(
       CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return false;
-  std::size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-    DWORD written = 0;
-    ok = WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) && written == chunk;
-    done += written;
+  bool ok = false;
+  try {
+    HandleSink sink(file.get());
+    ok = produce(sink);
+  } catch (...) {
+    ok = false;
   }
   ok = CloseHandle(file.release()) && ok;
   // A cut-off picture is worse than none: it would look saved.

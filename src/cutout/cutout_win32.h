@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include <optional>
-#include <span>
+#include <functional>
 #include <string>
 
 #include "core/user_messages.h"
@@ -24,7 +24,7 @@ class Win32SaveDialog : public SavePathDialog {
 
 class Win32FileWriter : public FileWriter {
  public:
-  bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) override;
+  bool WriteFile(const std::wstring& path, const std::function<bool(ByteSink&)>& produce) override;
 };
 
 // Message boxes with an OK button only, in front of the topmost frozen screen and cut-out.

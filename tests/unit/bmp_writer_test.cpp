@@ -3,57 +3,46 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <stdexcept>
 #include <vector>
+
+#include "fakes/bmp_bytes.h"
 
 namespace petariko {
 namespace {
 
-std::uint32_t Le32(std::span<const std::uint8_t> b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-std::uint16_t Le16(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+Rgb Colour(int x, int y) {
+  return {static_cast<std::uint8_t>(x * 37 + y), static_cast<std::uint8_t>(y * 11 + 1), static_cast<std::uint8_t>(255 - x)};
 }
 
-// A reader written from the file format, independent of the writer's row helpers.
-struct Decoded {
-  int width = 0;
-  int height = 0;
-  std::vector<Rgb> top_down;  // row-major from the top
-  bool padding_zero = true;
-};
-
-Decoded Decode(std::span<const std::uint8_t> file) {
-  Decoded d;
-  d.width = static_cast<int>(Le32(file, 18));
-  d.height = static_cast<int>(Le32(file, 22));
-  const std::size_t offset = Le32(file, 10);
-  const std::size_t stride = ((static_cast<std::size_t>(d.width) * 24 + 31) / 32) * 4;
-  for (int y = 0; y < d.height; ++y) {
-    const std::size_t row = offset + static_cast<std::size_t>(d.height - 1 - y) * stride;
-    for (int x = 0; x < d.width; ++x) {
-      const std::size_t p = row + static_cast<std::size_t>(x) * 3;
-      d.top_down.push_back({file[p + 2], file[p + 1], file[p]});
-    }
-    for (std::size_t pad = static_cast<std::size_t>(d.width) * 3; pad < stride; ++pad) {
-      d.padding_zero = d.padding_zero && file[row + pad] == 0;
+// Rows from Colour(); counts the calls.
+struct ColourRows {
+  int width;
+  int calls = 0;
+  void operator()(int y, std::uint8_t* bgr) {
+    ++calls;
+    for (int x = 0; x < width; ++x) {
+      const Rgb c = Colour(x, y);
+      bgr[3 * x] = c.b;
+      bgr[3 * x + 1] = c.g;
+      bgr[3 * x + 2] = c.r;
     }
   }
-  return d;
-}
-
-struct Size {
-  int width;
-  int height;
 };
 
-class BmpSizeTest : public ::testing::TestWithParam<Size> {};
+struct Case {
+  int width;
+  int height;
+  std::size_t chunk;
+};
 
-TEST_P(BmpSizeTest, HeaderDescribesAnUncompressedBottomUp24BitPicture) {
-  const auto [width, height] = GetParam();
-  BmpImage image(width, height);
-  const auto file = image.FileBytes();
+class BmpWriteTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(BmpWriteTest, HeaderDescribesAnUncompressedBottomUp24BitPicture) {
+  const auto [width, height, chunk] = GetParam();
+  VectorSink sink;
+  ColourRows rows{width};
+  ASSERT_TRUE(WriteBmp(width, height, std::ref(rows), sink, chunk));
+  const std::vector<std::uint8_t>& file = sink.bytes;
   const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
 
   ASSERT_EQ(file.size(), 54 + stride * height);
@@ -70,34 +59,41 @@ TEST_P(BmpSizeTest, HeaderDescribesAnUncompressedBottomUp24BitPicture) {
   EXPECT_EQ(Le32(file, 30), 0u);
   EXPECT_EQ(Le32(file, 34), stride * height);
   EXPECT_EQ(Le32(file, 46), 0u);
+  EXPECT_EQ(rows.calls, height) << "each row is asked for once";
 }
 
-TEST_P(BmpSizeTest, PixelsRoundTripThroughTheFileLayout) {
-  const auto [width, height] = GetParam();
-  BmpImage image(width, height);
-  std::vector<Rgb> expected;
+TEST_P(BmpWriteTest, PixelsRoundTripWhateverTheChunkSize) {
+  const auto [width, height, chunk] = GetParam();
+  VectorSink sink;
+  ASSERT_TRUE(WriteBmp(width, height, ColourRows{width}, sink, chunk));
+  const DecodedBmp decoded = DecodeBmp(sink.bytes);
+  ASSERT_EQ(decoded.width, width);
+  ASSERT_EQ(decoded.height, height);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const Rgb colour{static_cast<std::uint8_t>(x * 37 + y), static_cast<std::uint8_t>(y * 11 + 1),
-                       static_cast<std::uint8_t>(255 - x)};
-      image.SetPixel(x, y, colour);
-      expected.push_back(colour);
-    }
+    for (int x = 0; x < width; ++x) ASSERT_EQ(decoded.At(x, y), Colour(x, y)) << x << "," << y;
   }
-  const Decoded decoded = Decode(image.FileBytes());
-  EXPECT_EQ(decoded.width, width);
-  EXPECT_EQ(decoded.height, height);
-  EXPECT_EQ(decoded.top_down, expected);
   EXPECT_TRUE(decoded.padding_zero);
-  EXPECT_EQ(image.GetPixel(width - 1, height - 1), expected.back());
+  for (std::size_t size : std::vector<std::size_t>(sink.write_sizes.begin() + 1, sink.write_sizes.end())) {
+    EXPECT_EQ(size % BmpStride(width), 0u) << "writes hold whole rows";
+  }
 }
 
-// Widths 1 to 5 cover every amount of row padding; height 1 has no row order to get wrong.
-INSTANTIATE_TEST_SUITE_P(Sizes, BmpSizeTest,
-                         ::testing::Values(Size{1, 1}, Size{2, 3}, Size{3, 2}, Size{4, 1}, Size{5, 4},
-                                           Size{17, 9}));
+// Widths 1 to 5 cover every amount of row padding; chunks smaller than a row, of a few rows
+// and larger than the picture.
+INSTANTIATE_TEST_SUITE_P(Sizes, BmpWriteTest,
+                         ::testing::Values(Case{1, 1, 1 << 20}, Case{2, 3, 1}, Case{3, 2, 12}, Case{4, 1, 5},
+                                           Case{5, 4, 32}, Case{17, 9, 104}, Case{64, 70, 1000}));
 
-TEST(BmpImageTest, RefusesSizesTheFormatCannotHold) {
+TEST(BmpWriterTest, StopsAtTheFirstFailedWrite) {
+  for (int fail_at : {0, 1, 3}) {
+    VectorSink sink;
+    sink.fail_at_write = fail_at;
+    EXPECT_FALSE(WriteBmp(8, 10, ColourRows{8}, sink, 24 * 2)) << fail_at;
+    EXPECT_EQ(sink.write_sizes.size(), static_cast<std::size_t>(fail_at));
+  }
+}
+
+TEST(BmpWriterTest, RefusesSizesTheFormatCannotHold) {
   struct Case {
     int width, height;
     bool fits;
@@ -105,10 +101,11 @@ TEST(BmpImageTest, RefusesSizesTheFormatCannotHold) {
   for (const Case& c : {Case{0, 5, false}, Case{5, 0, false}, Case{-3, 4, false}, Case{4, -3, false},
                         Case{1, 1, true}, Case{40000, 17000, true}, Case{40000, 18000, false},
                         Case{2147483647, 1, false}, Case{1, 2147483647, false}}) {
-    EXPECT_EQ(BmpImage::Fits(c.width, c.height), c.fits) << c.width << "x" << c.height;
+    EXPECT_EQ(BmpFits(c.width, c.height), c.fits) << c.width << "x" << c.height;
   }
-  EXPECT_THROW(BmpImage(0, 10), std::length_error);
-  EXPECT_THROW(BmpImage(10, -1), std::length_error);
+  VectorSink sink;
+  EXPECT_FALSE(WriteBmp(0, 10, ColourRows{0}, sink));
+  EXPECT_TRUE(sink.bytes.empty());
 }
 
 }  // namespace

@@ -172,19 +172,30 @@ TEST_F(CutoutTest, SaveWritesTheBoundingRectangleOfTheFrozenScreenWhileBusyAndHi
   ExpectSaveEndedWith({{L"保存が終了しました。", L"メッセージ"}});
   ASSERT_EQ(writer.paths, (std::vector<std::wstring>{L"Z:\\out\\piece"}));
 
-  // 40 x 40 pixels from (10, 20); the file's own header says so.
-  BmpImage expected(40, 40);
+  // 40 x 40 pixels from (10, 20).
+  const DecodedBmp saved = DecodeBmp(writer.last_bytes);
+  ASSERT_EQ(saved.width, 40);
+  ASSERT_EQ(saved.height, 40);
   for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 40; ++x) expected.SetPixel(x, y, PatternFrozenImage::At(10 + x, 20 + y));
+    for (int x = 0; x < 40; ++x) ASSERT_EQ(saved.At(x, y), PatternFrozenImage::At(10 + x, 20 + y)) << x << "," << y;
   }
-  const auto bytes = expected.FileBytes();
-  EXPECT_EQ(writer.last_bytes, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+}
+
+TEST_F(CutoutTest, OutlineReachingPastTheFrozenScreenSavesBlackThere) {
+  outline = OutlineOf({{1990, 1490}, {2010, 1495}, {2000, 1510}});
+  cutout.SaveFromMenu();
+  const DecodedBmp saved = DecodeBmp(writer.last_bytes);
+  ASSERT_EQ(saved.width, 20);
+  ASSERT_EQ(saved.height, 20);
+  EXPECT_EQ(saved.At(9, 9), PatternFrozenImage::At(1999, 1499));
+  EXPECT_EQ(saved.At(10, 9), Rgb{});
+  EXPECT_EQ(saved.At(9, 10), Rgb{});
 }
 
 TEST_F(CutoutTest, DialogOffersTheNameChosenAtThePreviousSaveOfTheRun) {
   cutout.SaveFromMenu();
   dialog.answer = L"Z:\\second.bmp";
-  writer.fail = true;
+  writer.fail_create = true;
   cutout.SaveFromMenu();
   dialog.answer.reset();
   cutout.SaveFromMenu();
@@ -206,7 +217,8 @@ struct FailureCase {
   const char* name;
   std::vector<Point> outline;
   bool copy_fails;
-  bool write_fails;
+  bool create_fails;
+  int fail_at_write;
 };
 
 class SaveFailureTest : public CutoutTest, public ::testing::WithParamInterface<FailureCase> {};
@@ -214,7 +226,8 @@ class SaveFailureTest : public CutoutTest, public ::testing::WithParamInterface<
 TEST_P(SaveFailureTest, ReportsTheFailureAndPutsTheWindowBack) {
   outline = OutlineOf(GetParam().outline);
   frozen.fail = GetParam().copy_fails;
-  writer.fail = GetParam().write_fails;
+  writer.fail_create = GetParam().create_fails;
+  writer.fail_at_write = GetParam().fail_at_write;
 
   cutout.SaveFromMenu();
 
@@ -225,12 +238,14 @@ TEST_P(SaveFailureTest, ReportsTheFailureAndPutsTheWindowBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SaveFailureTest,
-    ::testing::Values(FailureCase{"write_fails", {{10, 20}, {50, 60}}, false, true},
-                      FailureCase{"copy_fails", {{10, 20}, {50, 60}}, true, false},
-                      FailureCase{"vertical_line", {{30, 20}, {30, 90}, {30, 40}}, false, false},
-                      FailureCase{"horizontal_line", {{10, 20}, {90, 20}}, false, false},
-                      FailureCase{"single_point", {{640, 480}}, false, false},
-                      FailureCase{"nothing_but_origin", {{0, 0}}, false, false}),
+    ::testing::Values(FailureCase{"file_cannot_be_made", {{10, 20}, {50, 60}}, false, true, -1},
+                      FailureCase{"header_write_fails", {{10, 20}, {50, 60}}, false, false, 0},
+                      FailureCase{"pixel_write_fails", {{10, 20}, {50, 60}}, false, false, 1},
+                      FailureCase{"copy_fails", {{10, 20}, {50, 60}}, true, false, -1},
+                      FailureCase{"vertical_line", {{30, 20}, {30, 90}, {30, 40}}, false, false, -1},
+                      FailureCase{"horizontal_line", {{10, 20}, {90, 20}}, false, false, -1},
+                      FailureCase{"single_point", {{640, 480}}, false, false, -1},
+                      FailureCase{"nothing_but_origin", {{0, 0}}, false, false, -1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CutoutTest, PutBackReturnsToWhereHideForLaterLeftIt) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cutout/cutout.h"
+#include "fakes/bmp_bytes.h"
 
 namespace petariko {
 
@@ -65,17 +66,23 @@ class FakeSaveDialog : public SavePathDialog {
   CallLog& log_;
 };
 
-// A frozen screen whose pixel (x, y) is a colour made from x and y.
+// A frozen screen of 2000 x 1500 pixels whose pixel (x, y) is a colour made from x and y.
 class PatternFrozenImage : public FrozenImage {
  public:
+  static constexpr int kWidth = 2000;
+  static constexpr int kHeight = 1500;
   bool fail = false;
   static Rgb At(int x, int y) {
     return {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x ^ y)};
   }
-  void CopyTo(Point top_left, BmpImage& out) override {
+  void ReadRow(int x, int y, int width, std::uint8_t* bgr) override {
     if (fail) throw std::runtime_error("copy failed");
-    for (int y = 0; y < out.height(); ++y) {
-      for (int x = 0; x < out.width(); ++x) out.SetPixel(x, y, At(top_left.x + x, top_left.y + y));
+    for (int i = 0; i < width; ++i) {
+      const bool on = x + i >= 0 && x + i < kWidth && y >= 0 && y < kHeight;
+      const Rgb c = on ? At(x + i, y) : Rgb{};
+      bgr[3 * i] = c.b;
+      bgr[3 * i + 1] = c.g;
+      bgr[3 * i + 2] = c.r;
     }
   }
 };
@@ -83,15 +90,19 @@ class PatternFrozenImage : public FrozenImage {
 class FakeFileWriter : public FileWriter {
  public:
   explicit FakeFileWriter(CallLog& log) : log_(log) {}
-  bool fail = false;
-  std::vector<std::wstring> paths;
+  bool fail_create = false;
+  int fail_at_write = -1;
+  std::vector<std::wstring> paths;  // files left behind
   std::vector<std::uint8_t> last_bytes;
 
-  bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) override {
+  bool WriteFile(const std::wstring& path, const std::function<bool(ByteSink&)>& produce) override {
     log_.push_back("write");
-    if (fail) return false;
+    if (fail_create) return false;
+    VectorSink sink;
+    sink.fail_at_write = fail_at_write;
+    if (!produce(sink)) return false;
     paths.push_back(path);
-    last_bytes.assign(bytes.begin(), bytes.end());
+    last_bytes = sink.bytes;
     return true;
   }
 

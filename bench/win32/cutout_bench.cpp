@@ -1,0 +1,211 @@
+// Times the two heavy moments of a cut-out against floors measured in the same run:
+//   freeze: the watcher tick that reaches the hold, up to the frozen screen painted on the
+//           topmost window, against one raw full-screen BitBlt into a memory bitmap;
+//   save:   saving a full-screen bounding rectangle, against writing the same number of bytes
+//           raw with CreateFile/WriteFile.
+//
+//   cutout_bench.exe OUTFILE SAVE_DIR [REPEATS]
+//
+// OUTFILE receives one JSON object of medians in milliseconds.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/canvas_window_win32.h"
+#include "core/trace.h"
+#include "core/watcher.h"
+#include "cutout/cutout.h"
+#include "cutout/cutout_win32.h"
+
+namespace {
+
+using petariko::Point;
+
+double NowMs() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+double TimeOnce(const std::function<void()>& body) {
+  const double start = NowMs();
+  body();
+  return NowMs() - start;
+}
+
+class HeldStill : public petariko::InputPort {
+ public:
+  bool held = true;
+  bool IsKeyDown(int key) override { return held && key == petariko::kButtonLeft; }
+  Point CursorPos() override { return {400, 300}; }
+};
+
+class Silent : public petariko::UserMessages {
+ public:
+  void Show(const std::wstring&, const std::wstring&) override {}
+};
+
+class NoGesture : public petariko::GestureHooks {
+ public:
+  void OnPointStored(Point, Point) override {}
+  void Reset() override {}
+  void Finish() override {}
+};
+
+class FixedPathDialog : public petariko::SavePathDialog {
+ public:
+  std::wstring path;
+  std::optional<std::wstring> Ask(const std::wstring&) override { return path; }
+};
+
+bool WriteRaw(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  SetProcessDPIAware();
+  const std::wstring save_dir = argv[2];
+  const int repeats = argc > 3 ? _wtoi(argv[3]) : 15;
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+
+  petariko::SettingsStore settings;
+  settings.lngCutButton = petariko::kButtonLeft;
+  settings.intWaitTime = 1;  // the first held tick reaches the hold
+  petariko::OutlineStore outline;
+  petariko::SharedState shared;
+  Silent messages;
+  NoGesture gesture;
+  HeldStill input;
+  petariko::CanvasWindow canvas(GetModuleHandleW(nullptr));
+  petariko::Trace trace(outline, shared, canvas, gesture, messages);
+  petariko::Watcher watcher(settings, shared, input, trace);
+  FixedPathDialog dialog;
+  petariko::Win32FileWriter writer;
+  petariko::Cutout cutout(outline, shared, canvas, dialog, canvas, writer, messages);
+
+  // Floor: one raw full-screen copy into a memory bitmap. Floor and subject alternate so that
+  // the load of a shared machine weighs on both alike.
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  std::vector<double> floor_blits, freezes;
+  for (int i = 0; i < repeats; ++i) {
+    floor_blits.push_back(TimeOnce([&] {
+      BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+      GdiFlush();
+    }));
+    // Back to idle: hidden, nothing held, count reset; then the tick that reaches the hold.
+    if (trace.IsTracing()) trace.FinishGesture();
+    input.held = false;
+    watcher.Tick();
+    PumpMessages();
+    input.held = true;
+    freezes.push_back(TimeOnce([&] {
+      watcher.Tick();
+      GdiFlush();
+    }));
+  }
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (trace.IsTracing()) trace.FinishGesture();
+  PumpMessages();
+
+  // Where the freeze's time goes.
+  std::vector<double> covers, captures, shows;
+  for (int i = 0; i < repeats; ++i) {
+    canvas.Hide();
+    PumpMessages();
+    covers.push_back(TimeOnce([&] { canvas.CoverScreen(); }));
+    captures.push_back(TimeOnce([&] {
+      canvas.Freeze();
+      GdiFlush();
+    }));
+    shows.push_back(TimeOnce([&] {
+      canvas.Show();
+      GdiFlush();
+    }));
+  }
+  canvas.Hide();
+  PumpMessages();
+
+  // A cut-out whose bounding rectangle is the whole screen but its last row and column.
+  trace.Start(petariko::TraceMode::kCutout, {0, height - 1});
+  for (const Point p : {Point{width - 1, 0}, Point{width - 1, height - 1}, Point{1, 1}}) {
+    trace.Step(petariko::TraceMode::kCutout, p);
+  }
+  trace.FinishCutout();
+  PumpMessages();
+  const petariko::SaveRect rect = petariko::BoundingRect(outline);
+  const std::size_t bytes = petariko::kBmpHeaderSize + petariko::BmpStride(rect.width()) * rect.height();
+
+  // Floor: the same number of bytes, written raw from memory that already holds them.
+  const std::wstring raw_path = save_dir + L"\\raw.bin";
+  std::vector<std::uint8_t> raw(bytes, 0x5a);
+  const std::wstring image_path = save_dir + L"\\image.bmp";
+  dialog.path = save_dir + L"\\menu.bmp";
+  std::vector<double> floor_writes, save_images, save_menus;
+  for (int i = 0; i < repeats; ++i) {
+    floor_writes.push_back(TimeOnce([&] { WriteRaw(raw_path, raw); }));
+    // The picture part of the save: bounding rectangle, rows out of the frozen image, file.
+    save_images.push_back(TimeOnce([&] {
+      const petariko::SaveRect r = petariko::BoundingRect(outline);
+      writer.WriteFile(image_path, [&](petariko::ByteSink& sink) {
+        return petariko::WriteBmp(
+            r.width(), r.height(), [&](int y, std::uint8_t* bgr) { canvas.ReadRow(r.left, r.top + y, r.width(), bgr); },
+            sink);
+      });
+    }));
+    // The whole menu command, with the window hidden and put back around it.
+    PumpMessages();
+    save_menus.push_back(TimeOnce([&] {
+      cutout.SaveFromMenu();
+      GdiFlush();
+    }));
+  }
+
+  FILE* out = _wfopen(argv[1], L"wb");
+  if (!out) return 1;
+  std::fprintf(out,
+               "{\"width\":%d,\"height\":%d,\"repeats\":%d,\"floor_blit_ms\":%.3f,\"freeze_ms\":%.3f,"
+               "\"cover_ms\":%.3f,\"capture_ms\":%.3f,\"show_ms\":%.3f,\"floor_write_ms\":%.3f,"
+               "\"save_image_ms\":%.3f,\"save_menu_ms\":%.3f,\"bytes\":%zu}\n",
+               width, height, repeats, Median(floor_blits), Median(freezes), Median(covers), Median(captures),
+               Median(shows), Median(floor_writes), Median(save_images), Median(save_menus), bytes);
+  std::fclose(out);
+  return 0;
+}
