@@ -98,7 +98,58 @@ def scene_settings(desktop, app):
     desktop.wait_no_window(**{"class": "PetarikoSettingsScreen", "visible": True})
 
 
-SCENES = [scene_tray_menu, scene_gesture, scene_settings]
+def scene_cutout(desktop, app):
+    """Freezes the screen over a pattern, traces an outline, drags the cut-out, saves it, erases it."""
+    import time
+    desktop.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", "60", str(desktop.width),
+                  str(desktop.height - 60))
+    e2e_lib.wait_for(lambda: desktop.search(name="^pattern$"), what="the pattern window")
+
+    def canvas():
+        return next(w for w in desktop.windows() if w["class"] == "PetarikoCanvas")
+
+    outline = [(200, 150), (600, 160), (650, 500), (420, 380), (250, 520)]
+    desktop.move(*outline[0])
+    desktop.press(1)  # the cut-out button: left
+    e2e_lib.wait_for(lambda: canvas()["visible"], timeout=15, interval=0.1, what="the frozen screen")
+    shot(desktop, "10-cutout-frozen")
+    for point in outline[1:]:
+        desktop.move(*point)
+        time.sleep(0.3)
+    shot(desktop, "11-cutout-traced")
+    desktop.release(1)
+    e2e_lib.wait_for(lambda: canvas()["left"] == 10, timeout=15, interval=0.1, what="the cut-out")
+    shot(desktop, "12-cutout-pinned")
+    desktop.move(400, 300)
+    desktop.press(1)
+    desktop.move(520, 360)
+    time.sleep(0.2)
+    desktop.release(1)
+    e2e_lib.wait_for(lambda: canvas()["left"] == 130, timeout=15, interval=0.1, what="the dragged cut-out")
+    shot(desktop, "13-cutout-dragged")
+
+    app.choose(app.open_menu(1), 1)
+    desktop.wait_window(text="名前を付けて保存", visible=True)
+    shot(desktop, "14-cutout-save-dialog")
+    ids = desktop.search(name="^名前を付けて保存$")
+    desktop.xdotool("windowfocus", "--sync", ids[0], check=False)
+    desktop.key("ctrl+a")
+    saved = os.path.join(desktop.root, "cutout.bmp")
+    desktop.type_text(desktop.windows_path(saved))
+    desktop.key("Return")
+    app.message("メッセージ")
+    shot(desktop, "15-cutout-saved-message")
+    app.answer("メッセージ", "Return")
+    e2e_lib.wait_for(lambda: canvas()["visible"], timeout=15, interval=0.1, what="the cut-out back")
+    image = e2e_lib.read_bmp(saved)
+    print(f"saved {image.width}x{image.height} BMP of the outline's bounding rectangle")
+    desktop.move(560, 420)
+    desktop.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+    e2e_lib.wait_for(lambda: not canvas()["visible"], timeout=15, interval=0.1, what="the erase")
+    shot(desktop, "16-cutout-erased")
+
+
+SCENES = [scene_tray_menu, scene_gesture, scene_settings, scene_cutout]
 
 
 def main():
