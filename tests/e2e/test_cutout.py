@@ -172,6 +172,25 @@ class CutoutTest(DesktopTestCase):
         self.app.choose(self.app.open_menu(1), 2)
         self.assertIn("現在は何も切り取りしていません。", self.message_texts("エラー"))
 
+    def test_right_press_on_the_cutout_opens_the_menu_whose_items_hide_and_put_it_back(self):
+        self.trace(OUTLINE)
+        d = self.desktop
+        d.click(410, 340, 3)
+        menu = d.wait_window(**{"class": "#32768", "visible": True})
+        self.assertEqual((menu["left"], menu["top"]), (410, 340))
+        self.app.choose(menu, 3)  # quit: hidden while the question is up, back on No
+        self.app.message("確認")
+        self.assertFalse(self.canvas()["visible"])
+        self.app.answer("確認", "n")
+        self.wait_canvas(visible=True, left=10, top=10)
+
+        d.click(410, 340, 3)
+        self.app.choose(d.wait_window(**{"class": "#32768", "visible": True}), 2)  # erase
+        self.wait_canvas(visible=False)
+        self.assertEqual(self.desktop.find(text="エラー", visible=True), [])
+        start = PATTERN_TOP * d.width * 3
+        self.assertEqual(self.screenshot("erased-from-menu").data[start:], self.before.data[start:])
+
     def test_save_writes_the_bounding_rectangle_of_the_frozen_screen(self):
         self.trace(OUTLINE)
         out_dir = os.path.join(self.app.directory, "saved")
