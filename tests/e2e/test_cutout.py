@@ -68,11 +68,21 @@ class CutoutTest(DesktopTestCase):
         """Holds the cut-out button at points[0] until the screen freezes, visits the others
         one tick or more apart, releases and returns the finished cut-out window."""
         self.freeze_at(points[0])
-        for point in points[1:]:
+        for previous, point in zip(points, points[1:]):
             self.desktop.move(*point)
-            time.sleep(0.25)
+            self.wait_line(previous, point)
         self.desktop.release(1)
         return self.wait_canvas(visible=True, left=10, top=10)
+
+    def wait_line(self, start, end):
+        """Waits until a tick has stored `end`: the segment's middle is drawn over the frozen screen."""
+        mx, my = (start[0] + end[0]) // 2, (start[1] + end[1]) // 2
+
+        def drawn():
+            shot = self.desktop.screenshot()
+            return any(shot.pixel(mx + dx, my + dy) != self.before.pixel(mx + dx, my + dy)
+                       for dx in (-1, 0, 1) for dy in (-1, 0, 1))
+        wait_for(drawn, timeout=10, interval=0.05, what=f"the line to {end}")
 
     def assert_shows_piece(self, shot, offset, polygon=OUTLINE, step=9):
         """Inside the outline moved by offset: the frozen pattern moved by offset; outside: the
@@ -131,9 +141,9 @@ class CutoutTest(DesktopTestCase):
         self.assertNotEqual(frozen.crop(mx, my, 32, 32).data, self.before.crop(mx, my, 32, 32).data,
                             "the start marker is missing")
 
-        for point in OUTLINE[1:]:
+        for previous, point in zip(OUTLINE, OUTLINE[1:]):
             self.desktop.move(*point)
-            time.sleep(0.25)
+            self.wait_line(previous, point)
         self.screenshot("traced")
         self.desktop.release(1)
         canvas = self.wait_canvas(visible=True, left=10, top=10)
