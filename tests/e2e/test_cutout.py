@@ -327,6 +327,7 @@ class CutoutSoakTest(DesktopTestCase):
         self.assertGreater(soak["gdi_before"], 0)
         self.assertEqual(soak["gdi_after"], soak["gdi_before"], soak)
         self.assertEqual(soak["user_after"], soak["user_before"], soak)
+        print(f"\ncut-out soak: {soak}")
 
 
 if __name__ == "__main__":

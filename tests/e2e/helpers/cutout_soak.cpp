@@ -142,8 +142,9 @@ int wmain(int argc, wchar_t** argv) {
   if (!out) return 1;
   std::fprintf(out,
                "{\"cycles\":%d,\"erased\":%d,\"saves\":%d,\"messages\":%d,\"menus\":%d,\"gdi_before\":%d,"
-               "\"gdi_after\":%d,\"user_before\":%d,\"user_after\":%d}\n",
-               cycles, erased, saves, messages.shown, menus, gdi_before, gdi_after, user_before, user_after);
+               "\"gdi_after\":%d,\"user_before\":%d,\"user_after\":%d,\"system_counts\":%s}\n",
+               cycles, erased, saves, messages.shown, menus, gdi_before, gdi_after, user_before, user_after,
+               GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) != 0 ? "true" : "false");
   std::fclose(out);
   return 0;
 }
