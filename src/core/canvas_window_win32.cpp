@@ -128,16 +128,13 @@ void CanvasWindow::CreateLabelFont() {
 // ---- The frozen screen while tracing ----
 
 void CanvasWindow::CoverScreen() {
-  Check(SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                     SWP_FRAMECHANGED | SWP_NOACTIVATE),
-        "SetWindowPos");
+  // Placed together with the showing: one window operation instead of two while the user waits.
+  cover_on_show_ = true;
 }
 
 void CanvasWindow::Freeze() {
-  RECT client{};
-  GetClientRect(hwnd(), &client);
   ScopedGetDc screen(nullptr);
-  frozen_.Resize(screen.get(), client.right, client.bottom);
+  frozen_.Resize(screen.get(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   // Copied at (0, 0): the window's client area starts at the screen's corner, so the frozen
   // picture lies exactly over what it shows.
   Check(BitBlt(frozen_.dc(), 0, 0, frozen_.width(), frozen_.height(), screen.get(), 0, 0, SRCCOPY), "BitBlt");
@@ -158,7 +155,14 @@ void CanvasWindow::DrawStartMarker(TraceMode mode, Point top_left) {
 void CanvasWindow::DrawLine(Point from, Point to, Rgb colour) { AddMark({Mark::Kind::kLine, from, to, colour, 0}); }
 
 void CanvasWindow::Show() {
-  ShowWindow(hwnd(), SW_SHOW);
+  if (cover_on_show_) {
+    cover_on_show_ = false;
+    Check(SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, frozen_.width(), frozen_.height(),
+                       SWP_FRAMECHANGED | SWP_SHOWWINDOW),
+          "SetWindowPos");
+  } else {
+    ShowWindow(hwnd(), SW_SHOW);
+  }
   // Paint now, so the frozen screen is up before the next tick samples the cursor.
   UpdateWindow(hwnd());
 }

@@ -123,6 +123,7 @@ class CanvasWindow : public FrozenScreenWindow,
   HGDIOBJ arrows_previous_ = nullptr;
   UniqueFont label_font_;
 
+  bool cover_on_show_ = false;
   std::vector<Mark> marks_;
   std::optional<Label> label_;
   Cutout* cutout_ = nullptr;
