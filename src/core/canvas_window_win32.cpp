@@ -289,17 +289,32 @@ Point CanvasWindow::CursorPos() {
 }
 
 void CanvasWindow::ReadRow(int x, int y, int width, std::uint8_t* bgr) {
-  std::memset(bgr, 0, static_cast<std::size_t>(width) * 3);
-  // Pixels off the frozen screen (an outline drawn on another monitor) stay black.
-  if (y < 0 || y >= frozen_.height()) return;
+  // Pixels off the frozen screen (an outline drawn on another monitor) are black.
   const int first = std::max(x, 0);
   const int last = std::min(x + width, frozen_.width());
-  const std::uint8_t* quad = frozen_.Row(y) + static_cast<std::size_t>(first) * 4;
+  if (y < 0 || y >= frozen_.height() || first >= last) {
+    std::memset(bgr, 0, static_cast<std::size_t>(width) * 3);
+    return;
+  }
+  std::memset(bgr, 0, static_cast<std::size_t>(first - x) * 3);
+  std::memset(bgr + static_cast<std::size_t>(last - x) * 3, 0, static_cast<std::size_t>(x + width - last) * 3);
+
+  const std::uint8_t* in = frozen_.Row(y) + static_cast<std::size_t>(first) * 4;
   std::uint8_t* out = bgr + static_cast<std::size_t>(first - x) * 3;
-  for (int i = first; i < last; ++i, quad += 4, out += 3) {
-    out[0] = quad[0];
-    out[1] = quad[1];
-    out[2] = quad[2];
+  int i = first;
+  // Four 32-bit pixels become three 32-bit words of 24-bit pixels: a whole-screen save spends
+  // most of its time here.
+  for (; i + 4 <= last; i += 4, in += 16, out += 12) {
+    std::uint32_t p[4];
+    std::memcpy(p, in, 16);
+    const std::uint32_t words[3] = {(p[0] & 0xFFFFFFu) | (p[1] << 24), ((p[1] >> 8) & 0xFFFFu) | (p[2] << 16),
+                                    ((p[2] >> 16) & 0xFFu) | (p[3] << 8)};
+    std::memcpy(out, words, 12);
+  }
+  for (; i < last; ++i, in += 4, out += 3) {
+    out[0] = in[0];
+    out[1] = in[1];
+    out[2] = in[2];
   }
 }
 

@@ -323,6 +323,7 @@ class CutoutSoakTest(DesktopTestCase):
         self.assertEqual(soak["erased"], 200)
         self.assertEqual(soak["menus"], 200)
         self.assertEqual((soak["saves"], soak["messages"]), (10, 10))
+        self.assertTrue(soak["edge_rows_ok"], "rows across the frozen screen's edges")
         self.assertEqual(len(os.listdir(save_dir)), 10)
         self.assertGreater(soak["gdi_before"], 0)
         self.assertEqual(soak["gdi_after"], soak["gdi_before"], soak)

@@ -81,6 +81,26 @@ class FixedPathDialog : public petariko::SavePathDialog {
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 
+// Rows read across the frozen screen's edges: black off the screen, the screen's pixels on it.
+bool EdgeRowsRead(petariko::CanvasWindow& canvas) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  bool ok = true;
+  for (const POINT start : {POINT{-5, 7}, POINT{width - 6, 9}, POINT{-3, -1}, POINT{2, height}, POINT{width + 1, 3}}) {
+    std::uint8_t row[3 * 13];
+    canvas.ReadRow(start.x, start.y, 13, row);
+    for (int i = 0; i < 13; ++i) {
+      const int x = start.x + i;
+      const bool on = x >= 0 && x < width && start.y >= 0 && start.y < height;
+      const COLORREF want = on ? GetPixel(screen, x, start.y) : RGB(0, 0, 0);
+      ok = ok && row[3 * i] == GetBValue(want) && row[3 * i + 1] == GetGValue(want) && row[3 * i + 2] == GetRValue(want);
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -103,6 +123,7 @@ int wmain(int argc, wchar_t** argv) {
   cutout.SetMenuOpener([&menus] { ++menus; });
 
   int gdi_before = 0, user_before = 0, saves = 0, erased = 0;
+  bool edge_rows_ok = false;
   const HWND hwnd = canvas.hwnd();
   for (int cycle = 0; cycle < cycles; ++cycle) {
     const int x = 100 + cycle % 50;
@@ -112,6 +133,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     trace.FinishCutout();
     PumpMessages();
+    // The desktop does not change during the soak, so the live screen is the frozen one.
+    if (cycle == 0) edge_rows_ok = EdgeRowsRead(canvas);
 
     // A drag by real window messages, a right press for the menu, and a double-click.
     SetCursorPos(x + 200, 300);
@@ -142,9 +165,9 @@ int wmain(int argc, wchar_t** argv) {
   if (!out) return 1;
   std::fprintf(out,
                "{\"cycles\":%d,\"erased\":%d,\"saves\":%d,\"messages\":%d,\"menus\":%d,\"gdi_before\":%d,"
-               "\"gdi_after\":%d,\"user_before\":%d,\"user_after\":%d,\"system_counts\":%s}\n",
+               "\"gdi_after\":%d,\"user_before\":%d,\"user_after\":%d,\"system_counts\":%s,\"edge_rows_ok\":%s}\n",
                cycles, erased, saves, messages.shown, menus, gdi_before, gdi_after, user_before, user_after,
-               GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) != 0 ? "true" : "false");
+               GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) != 0 ? "true" : "false", edge_rows_ok ? "true" : "false");
   std::fclose(out);
   return 0;
 }
