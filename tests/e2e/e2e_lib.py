@@ -145,6 +145,9 @@ class Desktop:
         """Ends every Wine process of this prefix (and only those)."""
         self.run_quiet(["wineserver", "-k"], check=False)
         self.run_quiet(["wineserver", "-w"], check=False)
+        for process in self.processes:
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                process.wait(5)
         self.processes = []
 
     # --- processes --------------------------------------------------------------------
