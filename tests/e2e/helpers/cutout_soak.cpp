@@ -16,49 +16,14 @@
 #include "core/trace.h"
 #include "cutout/cutout.h"
 #include "cutout/cutout_win32.h"
+#include "helper_kit.h"
 
 namespace {
 
 using petariko::Point;
-
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-// GetGuiResources where the system implements it; otherwise every GDI table slot is asked for
-// its type (a handle's low word names its slot).
-int GdiObjects() {
-  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (reported != 0) return static_cast<int>(reported);
-  int count = 0;
-  for (UINT_PTR slot = 1; slot < 0x10000; ++slot) {
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++count;
-  }
-  return count;
-}
-
-BOOL CALLBACK CountWindow(HWND hwnd, LPARAM counter) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == GetCurrentProcessId()) ++*reinterpret_cast<int*>(counter);
-  return TRUE;
-}
-
-// Windows and menus of this process.
-int UserObjects() {
-  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-  if (reported != 0) return static_cast<int>(reported);
-  int count = 0;
-  EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
-  for (UINT_PTR slot = 0x20; slot < 0x10000; slot += 2) {
-    if (IsMenu(reinterpret_cast<HMENU>(slot))) ++count;
-  }
-  return count;
-}
+using helper_kit::GdiObjects;
+using helper_kit::PumpMessages;
+using helper_kit::UserObjects;
 
 class CountingMessages : public petariko::UserMessages {
  public:
@@ -167,7 +132,7 @@ int wmain(int argc, wchar_t** argv) {
                "{\"cycles\":%d,\"erased\":%d,\"saves\":%d,\"messages\":%d,\"menus\":%d,\"gdi_before\":%d,"
                "\"gdi_after\":%d,\"user_before\":%d,\"user_after\":%d,\"system_counts\":%s,\"edge_rows_ok\":%s}\n",
                cycles, erased, saves, messages.shown, menus, gdi_before, gdi_after, user_before, user_after,
-               GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) != 0 ? "true" : "false", edge_rows_ok ? "true" : "false");
+               helper_kit::SystemCountsObjects() ? "true" : "false", edge_rows_ok ? "true" : "false");
   std::fclose(out);
   return 0;
 }

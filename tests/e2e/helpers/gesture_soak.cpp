@@ -17,53 +17,15 @@
 #include "core/canvas_window_win32.h"
 #include "core/gesture.h"
 #include "core/trace.h"
+#include "helper_kit.h"
 #include "launcher/launcher_win32.h"
 
 namespace {
 
 using petariko::Point;
-
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-// GetGuiResources where the system implements it; otherwise every GDI table slot is asked for
-// its type (a handle's low word names its slot), which counts the same objects.
-int GdiObjects() {
-  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (reported != 0) return static_cast<int>(reported);
-  int count = 0;
-  for (UINT_PTR slot = 1; slot < 0x10000; ++slot) {
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++count;
-  }
-  return count;
-}
-
-BOOL CALLBACK CountWindow(HWND hwnd, LPARAM counter) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == GetCurrentProcessId()) {
-    ++*reinterpret_cast<int*>(counter);
-    EnumChildWindows(hwnd, CountWindow, counter);
-  }
-  return TRUE;
-}
-
-// Windows and menus of this process (icons and cursors have no portable census).
-int UserObjects() {
-  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-  if (reported != 0) return static_cast<int>(reported);
-  int count = 0;
-  EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
-  for (UINT_PTR slot = 0x20; slot < 0x10000; slot += 2) {
-    if (IsMenu(reinterpret_cast<HMENU>(slot))) ++count;
-  }
-  return count;
-}
+using helper_kit::GdiObjects;
+using helper_kit::PumpMessages;
+using helper_kit::UserObjects;
 
 class CountingMessages : public petariko::UserMessages {
  public:
