@@ -38,7 +38,6 @@ class AboutBox {
   void Run(HWND owner);
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
   void Layout(UINT dpi);
@@ -69,7 +68,7 @@ void AboutBox::Run(HWND owner) {
   if (!GetClassInfoExW(instance_, kAboutClass, &wc)) {
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = Proc;
+    wc.lpfnWndProc = dialog::MemberWindowProc<AboutBox, &AboutBox::hwnd_, &AboutBox::Handle>;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kAboutClass;
@@ -152,25 +151,10 @@ void AboutBox::OnCommand(int id, int code) {
   }
 }
 
-LRESULT CALLBACK AboutBox::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<AboutBox*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<AboutBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self || message == WM_NCDESTROY) return DefWindowProcW(hwnd, message, wparam, lparam);
-  return self->Handle(message, wparam, lparam);
-}
-
 LRESULT AboutBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_ERASEBKGND: {
-      RECT client{};
-      GetClientRect(hwnd_, &client);
-      FillRect(reinterpret_cast<HDC>(wparam), &client, back_brush_.get());
-      return 1;
-    }
+    case WM_ERASEBKGND:
+      return dialog::EraseBackground(hwnd_, wparam, back_brush_.get());
     case WM_CTLCOLORSTATIC: {
       const HWND control = reinterpret_cast<HWND>(lparam);
       return dialog::ColourStatic(reinterpret_cast<HDC>(wparam), IsLink(control) ? dialog::kBlue : dialog::kBlack,
@@ -193,9 +177,7 @@ LRESULT AboutBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_DPICHANGED: {
       Layout(HIWORD(wparam));
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      dialog::MoveToSuggestedRect(hwnd_, lparam);
       return 0;
     }
     default:

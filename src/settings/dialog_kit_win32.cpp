@@ -286,6 +286,18 @@ void RunModal(HWND dialog, HWND owner, const bool& done) {
   }
 }
 
+LRESULT EraseBackground(HWND hwnd, WPARAM dc, HBRUSH brush) {
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  FillRect(reinterpret_cast<HDC>(dc), &client, brush);
+  return 1;
+}
+
+void MoveToSuggestedRect(HWND hwnd, LPARAM suggested) {
+  const RECT* r = reinterpret_cast<const RECT*>(suggested);
+  SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 std::wstring WindowText(HWND hwnd) {
   const int length = GetWindowTextLengthW(hwnd);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');

@@ -68,6 +68,27 @@ LRESULT ColourStatic(HDC dc, COLORREF text, HBRUSH back_brush, COLORREF back);
 // works through IsDialogMessage; a WM_QUIT is put back for the outer loop.
 void RunModal(HWND dialog, HWND owner, const bool& done);
 
+// The window procedure of a class whose windows each belong to one T, passed as the creation
+// parameter: WM_NCCREATE records the window in T's `Window` member, and every message from
+// then on, WM_NCDESTROY included, goes to T's `Handle`.
+template <typename T, HWND T::*Window, LRESULT (T::*Handle)(UINT, WPARAM, LPARAM)>
+LRESULT CALLBACK MemberWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self->*Window = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
+  return (self->*Handle)(message, wparam, lparam);
+}
+
+// WM_ERASEBKGND: the whole client area in `brush`.
+LRESULT EraseBackground(HWND hwnd, WPARAM dc, HBRUSH brush);
+
+// WM_DPICHANGED, after the layout for the new DPI: takes the rectangle the system suggests.
+void MoveToSuggestedRect(HWND hwnd, LPARAM suggested);
+
 // Window text as a string.
 std::wstring WindowText(HWND hwnd);
 

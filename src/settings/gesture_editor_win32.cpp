@@ -58,7 +58,6 @@ class GestureEditorWindow {
   std::optional<EditorResult> Run(HWND owner);
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
   void Layout(UINT dpi);
@@ -93,7 +92,7 @@ std::optional<EditorResult> GestureEditorWindow::Run(HWND owner) {
   if (!GetClassInfoExW(instance_, kEditorClass, &wc)) {
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = Proc;
+    wc.lpfnWndProc = dialog::MemberWindowProc<GestureEditorWindow, &GestureEditorWindow::hwnd_, &GestureEditorWindow::Handle>;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kEditorClass;
@@ -227,25 +226,10 @@ void GestureEditorWindow::DrawDisplay(const DRAWITEMSTRUCT& item) {
             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-LRESULT CALLBACK GestureEditorWindow::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<GestureEditorWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<GestureEditorWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self || message == WM_NCDESTROY) return DefWindowProcW(hwnd, message, wparam, lparam);
-  return self->Handle(message, wparam, lparam);
-}
-
 LRESULT GestureEditorWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_ERASEBKGND: {
-      RECT client{};
-      GetClientRect(hwnd_, &client);
-      FillRect(reinterpret_cast<HDC>(wparam), &client, back_brush_.get());
-      return 1;
-    }
+    case WM_ERASEBKGND:
+      return dialog::EraseBackground(hwnd_, wparam, back_brush_.get());
     case WM_PAINT: {
       ScopedPaint paint(hwnd_);
       UniqueBrush black(CreateSolidBrush(dialog::kBlack));
@@ -275,9 +259,7 @@ LRESULT GestureEditorWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) 
       return 0;
     case WM_DPICHANGED: {
       Layout(HIWORD(wparam));
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      dialog::MoveToSuggestedRect(hwnd_, lparam);
       return 0;
     }
     default:

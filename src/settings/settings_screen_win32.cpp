@@ -74,7 +74,6 @@ class SettingsScreen : public ProgramListUi {
   }
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                                    UINT_PTR id, DWORD_PTR self);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
@@ -119,7 +118,7 @@ void SettingsScreen::Create() {
   if (!GetClassInfoExW(instance_, kScreenClass, &wc)) {
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = Proc;
+    wc.lpfnWndProc = dialog::MemberWindowProc<SettingsScreen, &SettingsScreen::hwnd_, &SettingsScreen::Handle>;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = nullptr;  // painted in WM_ERASEBKGND
@@ -344,22 +343,6 @@ void SettingsScreen::Close() {
   DestroyWindow(owner);
 }
 
-LRESULT CALLBACK SettingsScreen::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<SettingsScreen*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<SettingsScreen*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    delete self;
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-  return self->Handle(message, wparam, lparam);
-}
-
 LRESULT CALLBACK SettingsScreen::ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                                           UINT_PTR, DWORD_PTR self) {
   if (message == WM_DROPFILES) {
@@ -372,12 +355,15 @@ LRESULT CALLBACK SettingsScreen::ListProc(HWND hwnd, UINT message, WPARAM wparam
 
 LRESULT SettingsScreen::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_ERASEBKGND: {
-      RECT client{};
-      GetClientRect(hwnd_, &client);
-      FillRect(reinterpret_cast<HDC>(wparam), &client, back_brush_.get());
-      return 1;
+    case WM_NCDESTROY: {
+      // The screen lives as long as its window: the last message ends both.
+      const HWND hwnd = hwnd_;
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      delete this;
+      return DefWindowProcW(hwnd, message, wparam, lparam);
     }
+    case WM_ERASEBKGND:
+      return dialog::EraseBackground(hwnd_, wparam, back_brush_.get());
     case WM_CTLCOLORSTATIC: {
       const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lparam));
       return dialog::ColourStatic(reinterpret_cast<HDC>(wparam),
@@ -402,9 +388,7 @@ LRESULT SettingsScreen::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_DPICHANGED: {
       Layout(HIWORD(wparam));
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      dialog::MoveToSuggestedRect(hwnd_, lparam);
       return 0;
     }
     default:
