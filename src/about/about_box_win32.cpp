@@ -63,17 +63,8 @@ class AboutBox {
 
 void AboutBox::Run(HWND owner) {
   dialog::RegisterFrameClass(instance_);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  if (!GetClassInfoExW(instance_, kAboutClass, &wc)) {
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = dialog::MemberWindowProc<AboutBox, &AboutBox::hwnd_, &AboutBox::Handle>;
-    wc.hInstance = instance_;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kAboutClass;
-    Check(RegisterClassExW(&wc), "RegisterClassExW(about)");
-  }
+  dialog::RegisterWindowClassOnce(instance_, kAboutClass,
+                                  dialog::MemberWindowProc<AboutBox, &AboutBox::hwnd_, &AboutBox::Handle>);
   UniqueWindow window(Check(CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, kAboutClass,
                                             ui::kAboutCaption,
                                             WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0,

@@ -286,6 +286,19 @@ void RunModal(HWND dialog, HWND owner, const bool& done) {
   }
 }
 
+void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  if (GetClassInfoExW(instance, name, &wc)) return;
+  wc = WNDCLASSEXW{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = name;
+  Check(RegisterClassExW(&wc), "RegisterClassExW");
+}
+
 LRESULT EraseBackground(HWND hwnd, WPARAM dc, HBRUSH brush) {
   RECT client{};
   GetClientRect(hwnd, &client);

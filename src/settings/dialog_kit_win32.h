@@ -83,6 +83,10 @@ LRESULT CALLBACK MemberWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
   return (self->*Handle)(message, wparam, lparam);
 }
 
+// Registers a class of these hand-made windows once per run: an arrow cursor and no background
+// brush, since each paints its own in WM_ERASEBKGND.
+void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC proc);
+
 // WM_ERASEBKGND: the whole client area in `brush`.
 LRESULT EraseBackground(HWND hwnd, WPARAM dc, HBRUSH brush);
 

@@ -87,17 +87,8 @@ class GestureEditorWindow {
 };
 
 std::optional<EditorResult> GestureEditorWindow::Run(HWND owner) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  if (!GetClassInfoExW(instance_, kEditorClass, &wc)) {
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = dialog::MemberWindowProc<GestureEditorWindow, &GestureEditorWindow::hwnd_, &GestureEditorWindow::Handle>;
-    wc.hInstance = instance_;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kEditorClass;
-    Check(RegisterClassExW(&wc), "RegisterClassExW(editor)");
-  }
+  using Self = GestureEditorWindow;
+  dialog::RegisterWindowClassOnce(instance_, kEditorClass, dialog::MemberWindowProc<Self, &Self::hwnd_, &Self::Handle>);
   UniqueWindow window(Check(CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, kEditorClass,
                                             ui::kEditorCaption,
                                             WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0,

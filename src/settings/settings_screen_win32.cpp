@@ -113,18 +113,8 @@ class SettingsScreen : public ProgramListUi {
 
 void SettingsScreen::Create() {
   dialog::RegisterFrameClass(instance_);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  if (!GetClassInfoExW(instance_, kScreenClass, &wc)) {
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = dialog::MemberWindowProc<SettingsScreen, &SettingsScreen::hwnd_, &SettingsScreen::Handle>;
-    wc.hInstance = instance_;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = nullptr;  // painted in WM_ERASEBKGND
-    wc.lpszClassName = kScreenClass;
-    Check(RegisterClassExW(&wc), "RegisterClassExW(settings)");
-  }
+  dialog::RegisterWindowClassOnce(instance_, kScreenClass,
+                                  dialog::MemberWindowProc<SettingsScreen, &SettingsScreen::hwnd_, &SettingsScreen::Handle>);
   owner_ = Check(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                  instance_, nullptr),
                  "CreateWindowExW(owner)");
