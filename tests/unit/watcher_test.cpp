@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "fakes/allocation_counter.h"
+
 namespace petariko {
 namespace {
 
@@ -157,9 +159,12 @@ TEST_F(WatcherTest, HoldTimeOfZeroOrLessNeverStarts) {
   }
 }
 
-TEST_F(WatcherTest, IdleTickQueriesFourTimes) {
+TEST_F(WatcherTest, IdleTickQueriesFourTimesAndAllocatesNothing) {
+  input.now = {kNone, {0, 0}};
   input.queries = 0;
-  Run({{kNone, {0, 0}}});
+  const long before = AllocationsSoFar();
+  watcher.Tick();
+  EXPECT_EQ(AllocationsSoFar() - before, 0);
   EXPECT_EQ(input.queries, 4);
 }
 
