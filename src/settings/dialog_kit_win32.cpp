@@ -149,18 +149,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
 
 }  // namespace
 
-void RegisterFrameClass(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  if (GetClassInfoExW(instance, kFrameClass, &wc)) return;
-  wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = FrameProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kFrameClass;
-  Check(RegisterClassExW(&wc), "RegisterClassExW");
-}
+void RegisterFrameClass(HINSTANCE instance) { RegisterWindowClassOnce(instance, kFrameClass, FrameProc); }
 
 HWND CreateFrame(HWND parent, const wchar_t* caption, int id, FrameLook* look) {
   return Check(CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption,
