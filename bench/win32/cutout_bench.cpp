@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/canvas_window_win32.h"
+#include "app/canvas_window_win32.h"
 #include "core/trace.h"
 #include "core/watcher.h"
 #include "cutout/cutout.h"

@@ -9,7 +9,7 @@
 
 #include "about/help.h"
 #include "core/ui_strings.h"
-#include "core/win32_handles.h"
+#include "core/handles_win32.h"
 #include "res/resource.h"
 #include "settings/dialog_kit_win32.h"
 

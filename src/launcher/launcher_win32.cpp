@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "core/win32_handles.h"
+#include "core/handles_win32.h"
 
 namespace petariko {
 

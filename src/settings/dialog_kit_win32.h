@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/win32_handles.h"
+#include "core/handles_win32.h"
 
 namespace petariko::dialog {
 

@@ -10,7 +10,7 @@
 
 #include "core/message_box_win32.h"
 #include "core/ui_strings.h"
-#include "core/win32_handles.h"
+#include "core/handles_win32.h"
 #include "settings/dialog_kit_win32.h"
 #include "settings/gesture_editor.h"
 

@@ -13,7 +13,7 @@
 #include "about/about_box_win32.h"
 #include "core/message_box_win32.h"
 #include "core/ui_strings.h"
-#include "core/win32_handles.h"
+#include "core/handles_win32.h"
 #include "settings/dialog_kit_win32.h"
 #include "settings/gesture_editor_win32.h"
 #include "settings/working_copy.h"

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "core/canvas_window_win32.h"
+#include "app/canvas_window_win32.h"
 #include "core/trace.h"
 #include "cutout/cutout.h"
 #include "cutout/cutout_win32.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/canvas_window_win32.h"
+#include "app/canvas_window_win32.h"
 #include "core/gesture.h"
 #include "core/trace.h"
 #include "helper_kit.h"

@@ -1,8 +1,8 @@
-#include "core/app_win32.h"
+#include "app/app_win32.h"
 
 #include <utility>
 
-#include "core/canvas_window_win32.h"
+#include "app/canvas_window_win32.h"
 #include "core/gesture.h"
 #include "core/message_box_win32.h"
 #include "core/settings_file.h"

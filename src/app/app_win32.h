@@ -12,7 +12,7 @@
 #include "core/settings_store.h"
 #include "core/tray_win32.h"
 #include "core/watcher.h"
-#include "core/win32_handles.h"
+#include "core/handles_win32.h"
 
 namespace petariko {
 

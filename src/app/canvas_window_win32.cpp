@@ -1,4 +1,4 @@
-#include "core/canvas_window_win32.h"
+#include "app/canvas_window_win32.h"
 
 #include <windowsx.h>
 

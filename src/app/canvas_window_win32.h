@@ -15,7 +15,7 @@
 #include "core/gesture_hooks.h"
 #include "core/point.h"
 #include "core/trace.h"
-#include "core/win32_handles.h"
+#include "core/handles_win32.h"
 #include "cutout/cutout.h"
 
 namespace petariko {

@@ -4,10 +4,10 @@
 
 #include <optional>
 
-#include "core/app_win32.h"
+#include "app/app_win32.h"
 #include "core/settings_file.h"
 #include "core/settings_file_win32.h"
-#include "core/win32_handles.h"
+#include "core/handles_win32.h"
 #include "settings/settings_screen_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
