@@ -10,6 +10,7 @@
 #include "about/help.h"
 #include "core/ui_strings.h"
 #include "core/handles_win32.h"
+#include "core/window_proc_win32.h"
 #include "res/resource.h"
 #include "settings/dialog_kit_win32.h"
 
@@ -64,7 +65,7 @@ class AboutBox {
 void AboutBox::Run(HWND owner) {
   dialog::RegisterFrameClass(instance_);
   dialog::RegisterWindowClassOnce(instance_, kAboutClass,
-                                  dialog::MemberWindowProc<AboutBox, &AboutBox::hwnd_, &AboutBox::Handle>);
+                                  MemberWindowProc<AboutBox, &AboutBox::hwnd_, &AboutBox::Handle>);
   UniqueWindow window(Check(CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, kAboutClass,
                                             ui::kAboutCaption,
                                             WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0,

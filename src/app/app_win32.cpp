@@ -9,6 +9,7 @@
 #include "core/settings_file_win32.h"
 #include "core/trace.h"
 #include "core/ui_strings.h"
+#include "core/window_proc_win32.h"
 #include "cutout/cutout.h"
 #include "cutout/cutout_win32.h"
 #include "launcher/launcher_win32.h"
@@ -35,7 +36,6 @@ struct App::Parts {
         dialog(app.host_.get()),
         cutout(outline, app.shared_, canvas, dialog, canvas, writer, messages) {
     canvas.AttachCutout(&cutout);
-    canvas.SetFatalHandler([&app] { app.FatalError(); });
     cutout.SetMenuOpener([&app] { app.ShowPopupMenu(); });
   }
 
@@ -52,9 +52,10 @@ struct App::Parts {
 
 App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
     : instance_(instance), program_dir_(std::move(program_dir)), settings_(std::move(settings)) {
+  SetErrorTrap([this] { FatalError(); });
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = HostProc;
+  wc.lpfnWndProc = MemberWindowProc<App, &App::host_hwnd_, &App::HandleHostMessage>;
   wc.hInstance = instance_;
   wc.lpszClassName = kHostClass;
   wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO));
@@ -105,22 +106,7 @@ void App::ShowPopupMenu() {
   if (chosen != 0) OnMenuCommand(chosen);
 }
 
-LRESULT CALLBACK App::HostProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* app = reinterpret_cast<App*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!app) return DefWindowProcW(hwnd, message, wparam, lparam);
-  try {
-    return app->HandleHostMessage(hwnd, message, wparam, lparam);
-  } catch (...) {
-    // Nothing may unwind through the system's code; a failure here ends the program cleanly.
-    app->FatalError();
-  }
-}
-
-LRESULT App::HandleHostMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT App::HandleHostMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_TIMER:
       if (wparam == kWatcherTimer) OnTick();
@@ -136,7 +122,7 @@ LRESULT App::HandleHostMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
         tray_.Readd();
         return 0;
       }
-      return DefWindowProcW(hwnd, message, wparam, lparam);
+      return DefWindowProcW(host_hwnd_, message, wparam, lparam);
   }
 }
 

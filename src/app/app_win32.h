@@ -49,8 +49,7 @@ class App : public SettingsScreenHost {
  private:
   enum MenuId : UINT { kMenuOption = 1, kMenuSave, kMenuDelete, kMenuEnd };
 
-  static LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleHostMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleHostMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void OnTick();
   void OnTrayNotify(UINT mouse_message);
   void OnMenuCommand(UINT id);
@@ -63,6 +62,7 @@ class App : public SettingsScreenHost {
   SettingsStore settings_;
   SharedState shared_;
 
+  HWND host_hwnd_ = nullptr;  // recorded at creation; host_ owns it
   UniqueWindow host_;
   UniqueIcon tray_image_;
   UniqueMenu menu_bar_;  // owns PMENU

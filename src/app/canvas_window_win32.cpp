@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/window_proc_win32.h"
 #include "res/resource.h"
 
 namespace petariko {
@@ -78,7 +79,7 @@ CanvasWindow::CanvasWindow(HINSTANCE instance) : instance_(instance) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   wc.style = CS_DBLCLKS;  // the double-click erases the cut-out
-  wc.lpfnWndProc = WindowProc;
+  wc.lpfnWndProc = MemberWindowProc<CanvasWindow, &CanvasWindow::hwnd_, &CanvasWindow::HandleMessage>;
   wc.hInstance = instance_;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO));
@@ -319,21 +320,6 @@ void CanvasWindow::ReadRow(int x, int y, int width, std::uint8_t* bgr) {
 }
 
 // ---- Messages ----
-
-LRESULT CALLBACK CanvasWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* canvas = reinterpret_cast<CanvasWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!canvas || !canvas->window_) return DefWindowProcW(hwnd, message, wparam, lparam);
-  try {
-    return canvas->HandleMessage(message, wparam, lparam);
-  } catch (...) {
-    if (canvas->on_fatal_) canvas->on_fatal_();
-    ExitProcess(1);
-  }
-}
 
 LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   const Point client{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};

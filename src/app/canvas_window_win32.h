@@ -58,11 +58,9 @@ class CanvasWindow : public FrozenScreenWindow,
   CanvasWindow(const CanvasWindow&) = delete;
   CanvasWindow& operator=(const CanvasWindow&) = delete;
 
-  HWND hwnd() const { return window_.get(); }
+  HWND hwnd() const { return hwnd_; }
   // Mouse events on the cut-out go to this cut-out (drag, erase, menu).
   void AttachCutout(Cutout* cutout) { cutout_ = cutout; }
-  // Called when a window message fails; nothing may unwind through the system's code.
-  void SetFatalHandler(std::function<void()> on_fatal) { on_fatal_ = std::move(on_fatal); }
 
   // FrozenScreenWindow
   void CoverScreen() override;
@@ -105,7 +103,6 @@ class CanvasWindow : public FrozenScreenWindow,
     RECT rect;
   };
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint();
   void AddMark(const Mark& mark);
@@ -115,6 +112,7 @@ class CanvasWindow : public FrozenScreenWindow,
   void CreateLabelFont();
 
   HINSTANCE instance_;
+  HWND hwnd_ = nullptr;  // recorded at creation; window_ owns it
   UniqueWindow window_;
   DibSurface frozen_;
   UniqueIcon icon_;
@@ -127,7 +125,6 @@ class CanvasWindow : public FrozenScreenWindow,
   std::vector<Mark> marks_;
   std::optional<Label> label_;
   Cutout* cutout_ = nullptr;
-  std::function<void()> on_fatal_;
 };
 
 }  // namespace petariko

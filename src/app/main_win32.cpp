@@ -1,6 +1,7 @@
 // Start-up: one instance per user session, settings, tray icon, then the message loop.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <optional>
 
@@ -16,6 +17,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // "Local\" keeps the instance check inside the user's session.
   UniqueKernelHandle instance_mutex(CreateMutexW(nullptr, FALSE, L"Local\\Petariko.SingleInstance"));
   if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+  // One single-threaded apartment for the one user-interface thread, from start to end: the
+  // shell and the file dialogs load their extensions through COM.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  struct ComApartment {
+    bool entered;
+    ~ComApartment() {
+      if (entered) CoUninitialize();
+    }
+  } apartment{SUCCEEDED(com)};
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);

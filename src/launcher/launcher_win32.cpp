@@ -1,6 +1,5 @@
 #include "launcher/launcher_win32.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -16,22 +15,6 @@ constexpr DWORD kSearchBufferLength = 261;
 
 HANDLE ToHandle(ProcessRef process) { return reinterpret_cast<HANDLE>(process); }
 
-// The shell may hand a document to an extension activated through COM; without an apartment
-// such a launch fails. Balanced only when this call initialised it.
-class ScopedComApartment {
- public:
-  ScopedComApartment()
-      : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-  ScopedComApartment(const ScopedComApartment&) = delete;
-  ScopedComApartment& operator=(const ScopedComApartment&) = delete;
-  ~ScopedComApartment() {
-    if (initialised_) CoUninitialize();
-  }
-
- private:
-  bool initialised_;
-};
-
 }  // namespace
 
 bool Win32LauncherPorts::FindFile(const std::wstring& name) {
@@ -45,14 +28,14 @@ bool Win32LauncherPorts::FindFile(const std::wstring& name) {
 ShellResult Win32LauncherPorts::ShellOpen(const ShellRequest& request) {
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_FLAG_NO_UI | (request.keep_process ? SEE_MASK_NOCLOSEPROCESS : 0);
+  // NOASYNC: the call returns only when the shell is done, since nothing pumps for it after.
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | (request.keep_process ? SEE_MASK_NOCLOSEPROCESS : 0);
   info.hwnd = reinterpret_cast<HWND>(request.owner);
   info.lpVerb = L"open";
   info.lpFile = request.file.c_str();
   info.lpParameters = request.parameters ? request.parameters->c_str() : nullptr;
   info.lpDirectory = nullptr;
   info.nShow = request.show;
-  ScopedComApartment apartment;
   if (!ShellExecuteExW(&info)) return {};
   return {true, request.keep_process ? reinterpret_cast<ProcessRef>(info.hProcess) : 0};
 }

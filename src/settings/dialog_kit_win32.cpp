@@ -1,12 +1,12 @@
 #include "settings/dialog_kit_win32.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/ui_strings.h"
+#include "core/window_proc_win32.h"
 
 namespace petariko::dialog {
 
@@ -92,7 +92,7 @@ void PlaceWindow(HWND hwnd, int width_twips, int height_twips, HWND over) {
 
 namespace {
 
-LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT HandleFrame(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* look = reinterpret_cast<FrameLook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (message) {
     case WM_NCCREATE: {
@@ -145,6 +145,10 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
       break;
   }
   return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  return Guarded([&] { return HandleFrame(hwnd, message, wparam, lparam); });
 }
 
 }  // namespace
@@ -307,18 +311,16 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-ScopedComApartment::ScopedComApartment()
-    : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-
-ScopedComApartment::~ScopedComApartment() {
-  if (initialised_) CoUninitialize();
-}
-
 bool ShellOpen(HWND owner, const std::wstring& target) {
-  ScopedComApartment com;
-  const auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  return result > 32;
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  // NOASYNC: the call returns only when the shell is done, since nothing pumps for it after.
+  info.fMask = SEE_MASK_NOASYNC;
+  info.hwnd = owner;
+  info.lpVerb = L"open";
+  info.lpFile = target.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  return ShellExecuteExW(&info) != FALSE;
 }
 
 }  // namespace petariko::dialog

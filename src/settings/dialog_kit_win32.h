@@ -68,21 +68,6 @@ LRESULT ColourStatic(HDC dc, COLORREF text, HBRUSH back_brush, COLORREF back);
 // works through IsDialogMessage; a WM_QUIT is put back for the outer loop.
 void RunModal(HWND dialog, HWND owner, const bool& done);
 
-// The window procedure of a class whose windows each belong to one T, passed as the creation
-// parameter: WM_NCCREATE records the window in T's `Window` member, and every message from
-// then on, WM_NCDESTROY included, goes to T's `Handle`.
-template <typename T, HWND T::*Window, LRESULT (T::*Handle)(UINT, WPARAM, LPARAM)>
-LRESULT CALLBACK MemberWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->*Window = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
-  return (self->*Handle)(message, wparam, lparam);
-}
-
 // Registers a class of these hand-made windows once per run: an arrow cursor and no background
 // brush, since each paints its own in WM_ERASEBKGND.
 void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC proc);
@@ -95,19 +80,6 @@ void MoveToSuggestedRect(HWND hwnd, LPARAM suggested);
 
 // Window text as a string.
 std::wstring WindowText(HWND hwnd);
-
-// The shell and the file dialog may load extensions through COM; they need an apartment on
-// this thread. Balanced only when this scope initialised it.
-class ScopedComApartment {
- public:
-  ScopedComApartment();
-  ~ScopedComApartment();
-  ScopedComApartment(const ScopedComApartment&) = delete;
-  ScopedComApartment& operator=(const ScopedComApartment&) = delete;
-
- private:
-  bool initialised_;
-};
 
 // Opens a document, folder or URL with the shell's default program.
 bool ShellOpen(HWND owner, const std::wstring& target);

@@ -11,6 +11,7 @@
 #include "core/message_box_win32.h"
 #include "core/ui_strings.h"
 #include "core/handles_win32.h"
+#include "core/window_proc_win32.h"
 #include "settings/dialog_kit_win32.h"
 #include "settings/gesture_editor.h"
 
@@ -88,7 +89,7 @@ class GestureEditorWindow {
 
 std::optional<EditorResult> GestureEditorWindow::Run(HWND owner) {
   using Self = GestureEditorWindow;
-  dialog::RegisterWindowClassOnce(instance_, kEditorClass, dialog::MemberWindowProc<Self, &Self::hwnd_, &Self::Handle>);
+  dialog::RegisterWindowClassOnce(instance_, kEditorClass, MemberWindowProc<Self, &Self::hwnd_, &Self::Handle>);
   UniqueWindow window(Check(CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, kEditorClass,
                                             ui::kEditorCaption,
                                             WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0,
@@ -187,7 +188,6 @@ void GestureEditorWindow::Browse() {
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
-  dialog::ScopedComApartment com;
   // Cancel and dialog errors alike leave the path box as it is.
   if (!GetOpenFileNameW(&ofn)) return;
   file.resize(wcslen(file.c_str()));

@@ -14,6 +14,7 @@
 #include "core/message_box_win32.h"
 #include "core/ui_strings.h"
 #include "core/handles_win32.h"
+#include "core/window_proc_win32.h"
 #include "settings/dialog_kit_win32.h"
 #include "settings/gesture_editor_win32.h"
 #include "settings/working_copy.h"
@@ -114,7 +115,7 @@ class SettingsScreen : public ProgramListUi {
 void SettingsScreen::Create() {
   dialog::RegisterFrameClass(instance_);
   dialog::RegisterWindowClassOnce(instance_, kScreenClass,
-                                  dialog::MemberWindowProc<SettingsScreen, &SettingsScreen::hwnd_, &SettingsScreen::Handle>);
+                                  MemberWindowProc<SettingsScreen, &SettingsScreen::hwnd_, &SettingsScreen::Handle>);
   owner_ = Check(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                  instance_, nullptr),
                  "CreateWindowExW(owner)");
@@ -335,12 +336,14 @@ void SettingsScreen::Close() {
 
 LRESULT CALLBACK SettingsScreen::ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                                           UINT_PTR, DWORD_PTR self) {
-  if (message == WM_DROPFILES) {
-    reinterpret_cast<SettingsScreen*>(self)->OnDrop(reinterpret_cast<HDROP>(wparam));
-    return 0;
-  }
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ListProc, 1);
-  return DefSubclassProc(hwnd, message, wparam, lparam);
+  return Guarded([&]() -> LRESULT {
+    if (message == WM_DROPFILES) {
+      reinterpret_cast<SettingsScreen*>(self)->OnDrop(reinterpret_cast<HDROP>(wparam));
+      return 0;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ListProc, 1);
+    return DefSubclassProc(hwnd, message, wparam, lparam);
+  });
 }
 
 LRESULT SettingsScreen::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
