@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Draws the program's own icons and arrow strip; run it after changing a design.
 
-Writes petariko.ico (32x32 program icon), tray.ico (16x16 tray icon) and arrows.bmp
-(128x32: up, left, right, down arrows on a yellow ground) next to this script.
+Writes petariko.ico (the program icon at 16, 20, 24, 32, 48 and 256 px), tray.ico (the tray
+icon at 16, 20, 24, 32 and 48 px: the small-icon sizes from 100 % to 300 % scaling) and
+arrows.bmp (128x32: up, left, right, down arrows on a yellow ground) next to this script.
 """
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -14,6 +16,9 @@ ORANGE = (240, 120, 0)
 RED = (210, 20, 40)
 DARK = (60, 30, 0)
 WHITE = (255, 255, 255)
+
+PROGRAM_ICON_SIZES = (16, 20, 24, 32, 48, 256)
+TRAY_ICON_SIZES = (16, 20, 24, 32, 48)
 
 
 def note_with_pin(size):
@@ -45,7 +50,8 @@ def note_with_pin(size):
     return px
 
 
-def ico(px):
+def dib_image(px):
+    """One icon image as a bottom-up 32-bit DIB with its AND mask."""
     size = len(px)
     xor = b"".join(
         bytes((b, g, r, a)) for row in reversed(px) for (r, g, b, a) in row)
@@ -58,9 +64,29 @@ def ico(px):
                 bits[x // 8] |= 0x80 >> (x % 8)
         mask += bits
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
-    image = header + xor + bytes(mask)
-    entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), 6 + 16)
-    return struct.pack("<HHH", 0, 1, 1) + entry + image
+    return header + xor + bytes(mask)
+
+
+def png_image(px):
+    """One icon image as PNG, the form the 256 px image takes in an icon file."""
+    size = len(px)
+    raw = b"".join(b"\x00" + b"".join(bytes(p) for p in row) for row in px)
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def ico(sizes):
+    images = [png_image(note_with_pin(n)) if n >= 256 else dib_image(note_with_pin(n)) for n in sizes]
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for n, image in zip(sizes, images):
+        out += struct.pack("<BBBBHHII", n % 256, n % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return out + b"".join(images)
 
 
 def arrow_cell(direction):
@@ -101,9 +127,9 @@ def bmp(rows):
 
 def main():
     with open(os.path.join(HERE, "petariko.ico"), "wb") as f:
-        f.write(ico(note_with_pin(32)))
+        f.write(ico(PROGRAM_ICON_SIZES))
     with open(os.path.join(HERE, "tray.ico"), "wb") as f:
-        f.write(ico(note_with_pin(16)))
+        f.write(ico(TRAY_ICON_SIZES))
     cells = [arrow_cell(d) for d in range(4)]
     strip = [sum((cells[d][y] for d in range(4)), []) for y in range(32)]
     with open(os.path.join(HERE, "arrows.bmp"), "wb") as f:

@@ -23,13 +23,15 @@ namespace {
 constexpr wchar_t kHostClass[] = L"PetarikoHost";
 constexpr UINT_PTR kWatcherTimer = 1;
 constexpr UINT kWatcherIntervalMs = 100;
+constexpr UINT_PTR kTrayRetryTimer = 2;
 
 }  // namespace
 
 // Form1's visible roles and what hangs off them, built after the host window exists.
 struct App::Parts {
   explicit Parts(App& app)
-      : canvas(app.instance_),
+      : messages(app.host_.get()),
+        canvas(app.instance_),
         launcher([this] { canvas.Hide(); }),
         gesture(app.settings_, canvas, launcher),
         trace(outline, app.shared_, canvas, gesture, messages),
@@ -66,7 +68,7 @@ App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
                     "CreateWindowExW"));
   taskbar_created_message_ = RegisterWindowMessageW(L"TaskbarCreated");
 
-  tray_image_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 16, 16, 0)));
+  tray_image_ = LoadTrayImage();
 
   menu_bar_.reset(Check(CreateMenu(), "CreateMenu"));
   pmenu_ = Check(CreatePopupMenu(), "CreatePopupMenu");
@@ -85,8 +87,31 @@ App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
 App::~App() { tray_.DeleteTrayIcon(); }
 
 void App::Start() {
-  tray_.AddTrayIcon(host_.get(), tray_image_.get(), ui::kProductName);
+  ScheduleTrayRetry(tray_.AddTrayIcon(host_.get(), tray_image_.get(), ui::kProductName));
   Check(SetTimer(host_.get(), kWatcherTimer, kWatcherIntervalMs, nullptr), "SetTimer");
+}
+
+UniqueIcon App::LoadTrayImage() const {
+  // The small-icon size for the DPI the task bar is drawn at, picked from the icon's images.
+  const int size = GetSystemMetricsForDpi(SM_CXSMICON, GetDpiForWindow(host_hwnd_));
+  return UniqueIcon(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, size, size, 0)));
+}
+
+void App::ReloadTrayImage() {
+  UniqueIcon fresh = LoadTrayImage();
+  if (!fresh) return;
+  // The tray holds the new image before the old one is freed.
+  tray_.SetImage(fresh.get());
+  tray_image_ = std::move(fresh);
+}
+
+void App::ScheduleTrayRetry(bool added) {
+  const int delay = tray_retry_.AfterAttempt(added);
+  if (delay > 0) {
+    SetTimer(host_hwnd_, kTrayRetryTimer, static_cast<UINT>(delay), nullptr);
+  } else {
+    KillTimer(host_hwnd_, kTrayRetryTimer);
+  }
 }
 
 bool App::WriteSettingsFile() { return WriteSettingsFileOrTell(SettingsFilePath(program_dir_), settings_); }
@@ -110,16 +135,33 @@ LRESULT App::HandleHostMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_TIMER:
       if (wparam == kWatcherTimer) OnTick();
+      if (wparam == kTrayRetryTimer) ScheduleTrayRetry(tray_.Readd());
       return 0;
     case kTrayCallbackMessage:
       OnTrayNotify(LOWORD(lparam));
+      return 0;
+    case WM_DPICHANGED:
+      ReloadTrayImage();
+      return 0;
+    case WM_CLOSE:
+      // Only the program's own end closes the host: a close request ends it cleanly.
+      EndProgram();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // The process may be ended as soon as this returns: leave no icon behind.
+      if (wparam) EndProgram();
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
     default:
       if (message == taskbar_created_message_ && message != 0) {
-        tray_.Readd();
+        // A new task bar (after the shell restarted) at a DPI of its own.
+        ReloadTrayImage();
+        tray_retry_.Restart();
+        ScheduleTrayRetry(tray_.Readd());
         return 0;
       }
       return DefWindowProcW(host_hwnd_, message, wparam, lparam);
@@ -150,22 +192,29 @@ void App::OnMenuOption() {
 
 void App::OnMenuEnd() {
   if (shared_.blnCutShown) parts_->cutout.HideForLater();
-  if (ShowMessageBox(nullptr, ui::kQuitQuestion, ui::kTitleConfirm, MB_YESNO) == IDYES) {
-    parts_->canvas.ResetShape();
-    tray_.DeleteTrayIcon();
-    KillTimer(host_.get(), kWatcherTimer);
-    DestroyWindow(host_.release());
+  if (ShowMessageBox(host_hwnd_, ui::kQuitQuestion, ui::kTitleConfirm, MB_YESNO) == IDYES) {
+    EndProgram();
     return;
   }
   PutBackCutout();
 }
 
+void App::EndProgram() {
+  if (!host_) return;  // already ending
+  parts_->canvas.ResetShape();
+  tray_.DeleteTrayIcon();
+  KillTimer(host_hwnd_, kWatcherTimer);
+  KillTimer(host_hwnd_, kTrayRetryTimer);
+  DestroyWindow(host_.release());
+}
+
 void App::FatalError() {
-  KillTimer(host_.get(), kWatcherTimer);
+  KillTimer(host_hwnd_, kWatcherTimer);
+  KillTimer(host_hwnd_, kTrayRetryTimer);
   if (parts_) ShowWindow(parts_->canvas.hwnd(), SW_HIDE);
   // The icon goes first, so that a forced end leaves no dead icon behind in the tray.
   tray_.DeleteTrayIcon();
-  ShowMessageBox(nullptr, ui::kFatalError, ui::kTitleFatal, MB_OK);
+  ShowMessageBox(host_hwnd_, ui::kFatalError, ui::kTitleFatal, MB_OK);
   ExitProcess(1);
 }
 

@@ -10,6 +10,7 @@
 
 #include "core/app_host.h"
 #include "core/settings_store.h"
+#include "core/tray_retry.h"
 #include "core/tray_win32.h"
 #include "core/watcher.h"
 #include "core/handles_win32.h"
@@ -55,7 +56,13 @@ class App : public SettingsScreenHost {
   void OnMenuCommand(UINT id);
   void OnMenuOption();
   void OnMenuEnd();
+  // The clean end: shape reset, icon removed, timers stopped, the host destroyed (the message
+  // loop then ends).
+  void EndProgram();
   [[noreturn]] void FatalError();
+  UniqueIcon LoadTrayImage() const;
+  void ReloadTrayImage();
+  void ScheduleTrayRetry(bool added);
 
   HINSTANCE instance_;
   std::wstring program_dir_;
@@ -68,6 +75,7 @@ class App : public SettingsScreenHost {
   UniqueMenu menu_bar_;  // owns PMENU
   HMENU pmenu_ = nullptr;
   TrayIcon tray_;
+  TrayRetry tray_retry_;
   UINT taskbar_created_message_ = 0;
 
   DesktopInput input_;

@@ -176,19 +176,22 @@ void CanvasWindow::WipeToFrozen() {
   InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
-void CanvasWindow::ClipToOutline(std::span<const Point> outline) {
+bool CanvasWindow::ClipToOutline(std::span<const Point> outline) {
   if (outline.size() < 3) {
     // No polygon: the whole frozen screen becomes the cut-out.
     SetWindowRgn(hwnd(), nullptr, TRUE);
-    return;
+    return true;
   }
   std::vector<POINT> points;
   points.reserve(outline.size());
   for (const Point& p : outline) points.push_back({p.x, p.y});
   UniqueRegion region(
       Check(CreatePolygonRgn(points.data(), static_cast<int>(points.size()), WINDING), "CreatePolygonRgn"));
+  RECT box{};
+  if (GetRgnBox(region.get(), &box) == NULLREGION) return false;
   Check(SetWindowRgn(hwnd(), region.get(), TRUE), "SetWindowRgn");
   region.release();  // the window owns it now
+  return true;
 }
 
 void CanvasWindow::MoveBy(int dx, int dy) {
@@ -353,6 +356,10 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
       return 0;
     case WM_LBUTTONDBLCLK:
       if (cutout_) cutout_->OnDoubleClick();
+      return 0;
+    case WM_CLOSE:
+      // Alt+F4 erases the cut-out; the window itself lives as long as the program.
+      if (cutout_) cutout_->OnClose();
       return 0;
     default:
       return DefWindowProcW(hwnd(), message, wparam, lparam);

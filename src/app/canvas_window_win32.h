@@ -70,7 +70,7 @@ class CanvasWindow : public FrozenScreenWindow,
   void Show() override;
   void Hide() override;
   void WipeToFrozen() override;
-  void ClipToOutline(std::span<const Point> outline) override;
+  bool ClipToOutline(std::span<const Point> outline) override;
   void MoveBy(int dx, int dy) override;
 
   // GestureSurface

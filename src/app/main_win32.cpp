@@ -13,6 +13,10 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace petariko;
+  // DLLs come from the system folder (and the program's own imports), never from the current
+  // directory or the folder of a document the user opened.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  SetDllDirectoryW(L"");
 
   // "Local\" keeps the instance check inside the user's session.
   UniqueKernelHandle instance_mutex(CreateMutexW(nullptr, FALSE, L"Local\\Petariko.SingleInstance"));

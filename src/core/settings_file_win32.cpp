@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/atomic_file_win32.h"
 #include "core/message_box_win32.h"
 #include "core/ui_strings.h"
 #include "core/handles_win32.h"
@@ -29,25 +30,9 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
 }
 
 bool WriteAtomically(const std::wstring& path, const std::string& bytes) {
-  const std::wstring temp = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
-  {
-    UniqueKernelHandle file(
-        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size() && FlushFileBuffers(file.get());
-    if (!ok) {
-      file.reset();
-      DeleteFileW(temp.c_str());
-      return false;
-    }
-  }
-  if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(temp.c_str());
-    return false;
-  }
-  return true;
+  return WriteFileAtomically(path, [&bytes](ByteSink& sink) {
+    return sink.Write({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+  });
 }
 
 void TellUnreadable(const std::wstring& path, const std::wstring& what) {

@@ -37,9 +37,7 @@ StepOutcome Trace::Step(TraceMode mode, Point cursor) {
 
   if (outline_.intLastPoint >= OutlineStore::kLimit) {
     gesture_.Reset();
-    window_.Hide();
-    outline_.Clear();
-    blnTracing_ = false;
+    Abandon();
     // The message itself comes from ReportTooLong, after the watcher has noted that it must
     // wait for a release; ticks keep running while the box is up.
     return StepOutcome::kTooLong;
@@ -49,18 +47,40 @@ StepOutcome Trace::Step(TraceMode mode, Point cursor) {
 
 void Trace::ReportTooLong() { messages_.Show(ui::kTraceTooLong, ui::kTitleError); }
 
+bool EnclosesNothing(std::span<const Point> outline) {
+  if (outline.size() < 3) return false;
+  const Point a = outline[0];
+  for (const Point& b : outline) {
+    if (b == a) continue;
+    // 64-bit: screen coordinates of large desktops overflow 32-bit products.
+    for (const Point& c : outline) {
+      const long long cross = static_cast<long long>(b.x - a.x) * (c.y - a.y) -
+                              static_cast<long long>(b.y - a.y) * (c.x - a.x);
+      if (cross != 0) return false;
+    }
+    return true;
+  }
+  return true;  // every point is the first one
+}
+
+void Trace::Abandon() {
+  window_.Hide();
+  outline_.Clear();
+  blnTracing_ = false;
+}
+
 void Trace::FinishCutout() {
   blnTracing_ = false;
+  // Fewer than three points pin the whole frozen screen; more that enclose nothing pin nothing.
+  if (EnclosesNothing(outline_.Points())) return Abandon();
   window_.WipeToFrozen();
-  window_.ClipToOutline(outline_.Points());
+  if (!window_.ClipToOutline(outline_.Points())) return Abandon();
   shared_.blnCutShown = true;
   window_.MoveBy(kCutoutOffset, kCutoutOffset);
 }
 
 void Trace::FinishGesture() {
-  window_.Hide();
-  outline_.Clear();
-  blnTracing_ = false;
+  Abandon();
   gesture_.Finish();
 }
 

@@ -67,10 +67,14 @@ class FrozenScreenWindow {
   // Wipes everything drawn since Freeze, back to the clean copy.
   virtual void WipeToFrozen() = 0;
   // Clips the window to the closed polygon (winding fill); fewer than three points leave it
-  // unshaped.
-  virtual void ClipToOutline(std::span<const Point> outline) = 0;
+  // unshaped. False, with the window left unshaped, when the polygon's region is empty.
+  virtual bool ClipToOutline(std::span<const Point> outline) = 0;
   virtual void MoveBy(int dx, int dy) = 0;
 };
+
+// True when three or more points all lie on one line: such an outline encloses nothing, and a
+// window of that shape could be neither seen nor clicked.
+bool EnclosesNothing(std::span<const Point> outline);
 
 class Trace : public TraceHandler {
  public:
@@ -90,6 +94,9 @@ class Trace : public TraceHandler {
   void FinishGesture() override;
 
  private:
+  // Ends a trace without a cut-out: the frozen screen goes, the outline is emptied.
+  void Abandon();
+
   OutlineStore& outline_;
   SharedState& shared_;
   FrozenScreenWindow& window_;

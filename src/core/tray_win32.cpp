@@ -5,7 +5,7 @@
 
 namespace petariko {
 
-void TrayIcon::AddTrayIcon(HWND receiver, HICON icon, const wchar_t* tip) {
+bool TrayIcon::AddTrayIcon(HWND receiver, HICON icon, const wchar_t* tip) {
   nidTray_ = {};
   nidTray_.cbSize = sizeof(nidTray_);
   nidTray_.hWnd = receiver;
@@ -15,11 +15,18 @@ void TrayIcon::AddTrayIcon(HWND receiver, HICON icon, const wchar_t* tip) {
   nidTray_.hIcon = icon;
   wcsncpy(nidTray_.szTip, tip, std::size(nidTray_.szTip) - 1);
   added_ = true;
-  Shell_NotifyIconW(NIM_ADD, &nidTray_);
+  return Readd();
 }
 
-void TrayIcon::Readd() {
-  if (added_) Shell_NotifyIconW(NIM_ADD, &nidTray_);
+bool TrayIcon::Readd() {
+  if (!added_) return false;
+  // An add that timed out may still have put the icon there: then only update it.
+  return Shell_NotifyIconW(NIM_MODIFY, &nidTray_) || Shell_NotifyIconW(NIM_ADD, &nidTray_);
+}
+
+void TrayIcon::SetImage(HICON icon) {
+  nidTray_.hIcon = icon;
+  if (added_) Shell_NotifyIconW(NIM_MODIFY, &nidTray_);
 }
 
 void TrayIcon::DeleteTrayIcon() {

@@ -17,11 +17,14 @@ class TrayIcon {
   TrayIcon& operator=(const TrayIcon&) = delete;
   ~TrayIcon() { DeleteTrayIcon(); }
 
-  // Adds the icon; the record is kept so that the same identity removes it. Failure is ignored:
-  // the program runs on without an icon.
-  void AddTrayIcon(HWND receiver, HICON icon, const wchar_t* tip);
-  // Adds it again after the shell restarted (the record is unchanged).
-  void Readd();
+  // Keeps the record, so that the same identity changes and removes the icon, and adds it.
+  // False when the notification area refused it (at sign-in it may not be ready yet).
+  bool AddTrayIcon(HWND receiver, HICON icon, const wchar_t* tip);
+  // Adds the icon again with the kept record: after a refusal, or after the task bar was
+  // re-created. An icon that is already there is only updated, so there are never two.
+  bool Readd();
+  // Shows another image (the size for a new DPI); the caller frees the old one afterwards.
+  void SetImage(HICON icon);
   void DeleteTrayIcon();
 
  private:

@@ -9,15 +9,9 @@
 #include <functional>
 #include <span>
 
-namespace petariko {
+#include "core/byte_sink.h"
 
-// Where the file's bytes go, in order.
-class ByteSink {
- public:
-  virtual ~ByteSink() = default;
-  // False on any failure; nothing more is written after it.
-  virtual bool Write(std::span<const std::uint8_t> bytes) = 0;
-};
+namespace petariko {
 
 // Fills row y (0 = the top of the picture) with `width` blue-green-red triplets.
 using BmpRowSource = std::function<void(int y, std::uint8_t* bgr)>;

@@ -22,7 +22,7 @@ void Cutout::OnMouseDown(int button, Point client) {
   if (button == kMouseRight) {
     // Deliberately not guarded by blnBusy: the window is hidden whenever it is busy.
     OpenMenu();
-  } else if (button == kMouseLeft && !intDragging_) {
+  } else if (button == kMouseLeft && !intDragging_ && Shown()) {
     lngGrabX_ = client.x;
     lngGrabY_ = client.y;
     intDragging_ = true;
@@ -30,13 +30,15 @@ void Cutout::OnMouseDown(int button, Point client) {
 }
 
 void Cutout::OnMouseMove(int held_buttons) {
-  if (held_buttons != kMouseLeft || !intDragging_) return;
+  if (held_buttons != kMouseLeft || !intDragging_ || !Shown()) return;
   const Point cursor = window_.CursorPos();
   // The grabbed point stays under the cursor.
   window_.MoveTo({cursor.x - lngGrabX_, cursor.y - lngGrabY_});
 }
 
-void Cutout::OnMouseUp() {
+void Cutout::OnMouseUp() { EndDrag(); }
+
+void Cutout::EndDrag() {
   intDragging_ = false;
   lngGrabX_ = 0;
   lngGrabY_ = 0;
@@ -48,17 +50,28 @@ void Cutout::OnTrayNotify(int mouse_message) {
 }
 
 void Cutout::HideForLater() {
-  const Point at = window_.Position();
-  shared_.intCutLeft = at.x;
-  shared_.intCutTop = at.y;
+  EndDrag();
+  // A second hide (the menu's erase of a hidden cut-out) keeps the place of the first.
+  if (!hidden_for_later_) {
+    const Point at = window_.Position();
+    shared_.intCutLeft = at.x;
+    shared_.intCutTop = at.y;
+  }
+  hidden_for_later_ = true;
   window_.Hide();
 }
 
-void Cutout::PutBack() { window_.ShowAt({shared_.intCutLeft, shared_.intCutTop}); }
+void Cutout::PutBack() {
+  // A cut-out made while a question was up was never hidden: it stays where it is.
+  if (!hidden_for_later_) return;
+  hidden_for_later_ = false;
+  window_.ShowAt({shared_.intCutLeft, shared_.intCutTop});
+}
 
 void Cutout::Erase() {
   if (!shared_.blnCutShown) return;
   HideForLater();
+  hidden_for_later_ = false;
   window_.ResetShape();
   shared_.blnCutShown = false;
   outline_.Clear();

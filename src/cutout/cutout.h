@@ -58,8 +58,8 @@ class FrozenImage {
 class FileWriter {
  public:
   virtual ~FileWriter() = default;
-  // Creates or replaces the file and hands `produce` a sink for its bytes. False, with no file
-  // left behind, when the file cannot be made or `produce` returns false.
+  // Creates or replaces the file and hands `produce` a sink for its bytes. False when the file
+  // cannot be made or `produce` returns false; a file of that name is then left as it was.
   virtual bool WriteFile(const std::wstring& path, const std::function<bool(ByteSink&)>& produce) = 0;
 };
 
@@ -98,6 +98,9 @@ class Cutout : public CutoutControl {
   void OnMouseMove(int held_buttons);
   void OnMouseUp();
   void OnDoubleClick() { Erase(); }
+  // The system's close command (Alt+F4) on the window: the erase, as a double-click; during a
+  // trace (no cut-out yet) it does nothing.
+  void OnClose() { Erase(); }
 
   // The tray icon's callback with the mouse message it carries.
   void OnTrayNotify(int mouse_message);
@@ -119,6 +122,10 @@ class Cutout : public CutoutControl {
   // Writes the file; false on any failure.
   bool WriteBoundingRect(const std::wstring& path);
   void EndSave();
+  // Dragging belongs to a cut-out that is on the screen, never to the frozen screen of a trace
+  // nor to a hidden cut-out.
+  bool Shown() const { return shared_.blnCutShown && !hidden_for_later_; }
+  void EndDrag();
 
   OutlineStore& outline_;
   SharedState& shared_;
@@ -130,6 +137,8 @@ class Cutout : public CutoutControl {
   std::function<void()> open_menu_;
 
   bool intDragging_ = false;
+  // Set by HideForLater: only the cut-out hidden then is put back, at the place it had.
+  bool hidden_for_later_ = false;
   int lngGrabX_ = 0;
   int lngGrabY_ = 0;
   // The dialog offers the name chosen at the previous save of this run.

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/atomic_file_win32.h"
+#include "core/current_directory_win32.h"
 #include "core/message_box_win32.h"
 #include "core/ui_strings.h"
 #include "core/handles_win32.h"
@@ -40,52 +42,18 @@ std::optional<std::wstring> Win32SaveDialog::Ask(const std::wstring& initial_nam
   ofn.lpstrFile = path.data();
   ofn.nMaxFile = kPathBufferSize;
   // No OFN_OVERWRITEPROMPT and no default extension: the name is used exactly as typed.
-  ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
+  ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
+  ScopedCurrentDirectory keep_directory;
   if (!GetSaveFileNameW(&ofn)) return std::nullopt;
   return std::wstring(path.data());
 }
 
-namespace {
-
-class HandleSink : public ByteSink {
- public:
-  explicit HandleSink(HANDLE file) : file_(file) {}
-  bool Write(std::span<const std::uint8_t> bytes) override {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-      DWORD written = 0;
-      if (!::WriteFile(file_, bytes.data() + done, chunk, &written, nullptr) || written != chunk) return false;
-      done += written;
-    }
-    return true;
-  }
-
- private:
-  HANDLE file_;
-};
-
-}  // namespace
-
 bool Win32FileWriter::WriteFile(const std::wstring& path, const std::function<bool(ByteSink&)>& produce) {
-  UniqueKernelHandle file(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return false;
-  bool ok = false;
-  try {
-    HandleSink sink(file.get());
-    ok = produce(sink);
-  } catch (...) {
-    ok = false;
-  }
-  ok = CloseHandle(file.release()) && ok;
-  // A cut-off picture is worse than none: it would look saved.
-  if (!ok) DeleteFileW(path.c_str());
-  return ok;
+  return WriteFileAtomically(path, produce);
 }
 
 void MessageBoxMessages::Show(const std::wstring& text, const std::wstring& title) {
-  ShowMessageBox(nullptr, text, title.c_str(), MB_OK);
+  ShowMessageBox(owner_, text, title.c_str(), MB_OK);
 }
 
 }  // namespace petariko

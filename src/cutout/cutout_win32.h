@@ -30,7 +30,12 @@ class Win32FileWriter : public FileWriter {
 // Message boxes with an OK button only, in front of the topmost frozen screen and cut-out.
 class MessageBoxMessages : public UserMessages {
  public:
+  // `owner` takes no input while a message is up.
+  explicit MessageBoxMessages(HWND owner) : owner_(owner) {}
   void Show(const std::wstring& text, const std::wstring& title) override;
+
+ private:
+  HWND owner_;
 };
 
 // The dialog's filter: the displayed pattern pairs separated by "|" become NUL-separated,

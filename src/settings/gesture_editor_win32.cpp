@@ -10,6 +10,7 @@
 
 #include "core/message_box_win32.h"
 #include "core/ui_strings.h"
+#include "core/current_directory_win32.h"
 #include "core/handles_win32.h"
 #include "core/window_proc_win32.h"
 #include "settings/dialog_kit_win32.h"
@@ -187,7 +188,8 @@ void GestureEditorWindow::Browse() {
   ofn.lpstrFilter = filter.c_str();
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
+  ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
+  ScopedCurrentDirectory keep_directory;
   // Cancel and dialog errors alike leave the path box as it is.
   if (!GetOpenFileNameW(&ofn)) return;
   file.resize(wcslen(file.c_str()));

@@ -260,5 +260,38 @@ TEST_F(CutoutTest, PutBackReturnsToWhereHideForLaterLeftIt) {
   EXPECT_EQ(window.position, (Point{-300, 2000}));
 }
 
+TEST_F(CutoutTest, DragBelongsToAShownCutoutOnly) {
+  // A left press on the frozen screen of a trace (no cut-out yet) starts nothing.
+  shared.blnCutShown = false;
+  cutout.OnMouseDown(kMouseLeft, {5, 5});
+  shared.blnCutShown = true;
+  window.cursor = {300, 300};
+  cutout.OnMouseMove(kMouseLeft);
+  EXPECT_EQ(window.position, (Point{10, 10}));
+
+  // Hiding ends a drag under way; a hidden cut-out is not dragged.
+  cutout.OnMouseDown(kMouseLeft, {5, 5});
+  cutout.HideForLater();
+  cutout.OnMouseDown(kMouseLeft, {5, 5});
+  cutout.OnMouseMove(kMouseLeft);
+  cutout.PutBack();
+  cutout.OnMouseMove(kMouseLeft);
+  EXPECT_EQ(window.position, (Point{10, 10}));
+}
+
+TEST_F(CutoutTest, OnlyTheCutoutThatWasHiddenIsPutBackAndCloseErases) {
+  // No cut-out was hidden (the quit question came while none existed); one made meanwhile stays.
+  window.position = {500, 400};
+  cutout.PutBack();
+  EXPECT_EQ(window.position, (Point{500, 400}));
+
+  cutout.OnClose();
+  EXPECT_FALSE(shared.blnCutShown);
+  EXPECT_FALSE(window.visible);
+  EXPECT_TRUE(messages.shown.empty());
+  cutout.PutBack();
+  EXPECT_FALSE(window.visible) << "an erased cut-out never comes back";
+}
+
 }  // namespace
 }  // namespace petariko

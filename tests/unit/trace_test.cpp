@@ -152,6 +152,31 @@ TEST_F(TraceTest, OnePointCutoutClipsToASinglePoint) {
   EXPECT_EQ(screen.clip, (std::vector<Point>{{640, 480}}));
 }
 
+TEST_F(TraceTest, OutlineThatEnclosesNothingEndsLikeAnAbandonedTrace) {
+  struct Case {
+    std::vector<Point> points;
+    bool region_empty;
+  };
+  const Case cases[] = {
+      {{{10, 10}, {20, 20}, {40, 40}, {25, 25}}, false},   // one diagonal line, back and forth
+      {{{-300, 50}, {-100, 50}, {200, 50}}, false},         // one row across monitors
+      {{{10, 10}, {11, 10}, {10, 11}}, true},               // a sliver the desktop finds empty
+  };
+  for (const Case& c : cases) {
+    trace.Start(TraceMode::kCutout, c.points[0]);
+    for (std::size_t i = 1; i < c.points.size(); ++i) trace.Step(TraceMode::kCutout, c.points[i]);
+    screen.region_empty = c.region_empty;
+    trace.FinishCutout();
+    EXPECT_FALSE(shared.blnCutShown);
+    EXPECT_FALSE(screen.visible);
+    EXPECT_FALSE(trace.IsTracing());
+    EXPECT_EQ(outline.intLastPoint, 0);
+    EXPECT_TRUE(messages.shown.empty());
+  }
+  EXPECT_FALSE(EnclosesNothing(std::vector<Point>{{0, 0}, {5, 0}, {5, 1}}));
+  EXPECT_FALSE(EnclosesNothing(std::vector<Point>{{7, 7}, {9, 9}})) << "two points pin the whole screen";
+}
+
 TEST_F(TraceTest, GestureFinishHidesTheScreenBeforeLaunchingAndClearsTheOutline) {
   trace.Start(TraceMode::kGesture, {100, 200});
   StepMoving(TraceMode::kGesture, 5);

@@ -1,6 +1,6 @@
 // Records how it was started, for the end-to-end tests of program launches: appends one JSON
 // object per start, in UTF-8, with the start time (milliseconds since 1970), the full command
-// line, the arguments as the C runtime would split them, and whether petariko's frozen screen
+// line, the arguments as the C runtime would split them, the current directory, and whether petariko's frozen screen
 // was still visible at that moment.
 //
 // The record goes to the file named by RECORD_ARGS_FILE, else to record_args.log beside the exe.
@@ -48,8 +48,11 @@ int wmain() {
     for (int i = 0; i < count; ++i) record += (i ? ", " : "") + Json(args[i]);
     LocalFree(args);
   }
+  wchar_t directory[32768] = {};
+  GetCurrentDirectoryW(32768, directory);
   const HWND canvas = FindWindowW(L"PetarikoCanvas", nullptr);
-  record += std::string("], \"canvas_visible\": ") +
+  record += "], \"cwd\": " + Json(directory);
+  record += std::string(", \"canvas_visible\": ") +
             (canvas && IsWindowVisible(canvas) ? "true" : "false") + "}\n";
 
   // One write with FILE_APPEND_DATA, so that starts close together do not interleave.

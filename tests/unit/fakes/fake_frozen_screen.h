@@ -36,9 +36,11 @@ class FakeFrozenScreen : public FrozenScreenWindow {
     calls.push_back("hide");
   }
   void WipeToFrozen() override { calls.push_back("wipe"); }
-  void ClipToOutline(std::span<const Point> outline) override {
+  bool region_empty = false;  // what the desktop says of the polygon's region
+  bool ClipToOutline(std::span<const Point> outline) override {
     clip.assign(outline.begin(), outline.end());
     calls.push_back("clip " + std::to_string(outline.size()));
+    return !region_empty;
   }
   void MoveBy(int dx, int dy) override { calls.push_back("move " + std::to_string(dx) + "," + std::to_string(dy)); }
 
