@@ -24,6 +24,7 @@ HELPERS = os.path.join(BUILD, "e2e-helpers")
 ARTIFACTS = os.environ.get("PETARIKO_E2E_ARTIFACTS", os.path.join(REPO, "build", "e2e"))
 
 TRAY_WINDOW_NAME = "^Wine System Tray$"
+SAVE_DIALOG = "名前を付けて保存"
 
 
 def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
@@ -277,8 +278,8 @@ class Petariko:
         with open(self.settings_path, "rb") as f:
             return f.read()
 
-    def start(self, wait_tray=True):
-        self.process = self.desktop.spawn(self.exe)
+    def start(self, wait_tray=True, cwd=None):
+        self.process = self.desktop.spawn(self.exe, cwd=cwd)
         if wait_tray:
             self.wait_tray_icon()
         return self.process
@@ -323,6 +324,16 @@ class Petariko:
         """Clicks menu row 0..3: 設定画面, 保存, 消去, 終了 (separators are thinner rows)."""
         offsets = (14, 44, 65, 95)
         self.desktop.click(menu["left"] + 40, menu["top"] + offsets[row])
+
+    def type_into_save_dialog(self, path):
+        d = self.desktop
+        dialog = d.wait_window(text=SAVE_DIALOG, visible=True)
+        ids = wait_for(lambda: d.search(name="^" + SAVE_DIALOG + "$"), what="the save dialog's X window")
+        d.xdotool("windowfocus", "--sync", ids[0], check=False)
+        d.key("ctrl+a")
+        d.type_text(d.windows_path(path))
+        d.key("Return")
+        return dialog
 
     def answer(self, title, key):
         """Focuses the message box with this title and presses a key (y, n, Return)."""

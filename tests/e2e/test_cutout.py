@@ -7,13 +7,12 @@ import time
 import unittest
 
 import e2e_lib
-from e2e_lib import DesktopTestCase, Petariko, read_bmp, wait_for
+from e2e_lib import SAVE_DIALOG, DesktopTestCase, Petariko, read_bmp, wait_for
 
 # The pattern window leaves the top rows free so that Wine's tray window stays visible.
 PATTERN_TOP = 60
 # A quadrilateral well inside the pattern; screen pixels.
 OUTLINE = [(200, 150), (600, 160), (650, 500), (250, 520)]
-SAVE_DIALOG = "名前を付けて保存"
 
 
 def inside(point, polygon, margin=3):
@@ -64,7 +63,7 @@ class CutoutTest(DesktopTestCase):
         self.desktop.press(1)
         return self.wait_canvas(visible=True)
 
-    def trace(self, points):
+    def trace(self, points, pins=True):
         """Holds the cut-out button at points[0] until the screen freezes, visits the others
         one tick or more apart, releases and returns the finished cut-out window."""
         self.freeze_at(points[0])
@@ -72,6 +71,8 @@ class CutoutTest(DesktopTestCase):
             self.desktop.move(*point)
             self.wait_line(previous, point)
         self.desktop.release(1)
+        if not pins:
+            return self.wait_canvas(visible=False)
         return self.wait_canvas(visible=True, left=10, top=10)
 
     def wait_line(self, start, end):
@@ -103,18 +104,8 @@ class CutoutTest(DesktopTestCase):
     def save_as(self, path, expect_title="メッセージ"):
         menu = self.app.open_menu(1)
         self.app.choose(menu, 1)
-        self.type_into_save_dialog(path)
+        self.app.type_into_save_dialog(path)
         return self.app.message(expect_title)
-
-    def type_into_save_dialog(self, path):
-        d = self.desktop
-        dialog = d.wait_window(text=SAVE_DIALOG, visible=True)
-        ids = wait_for(lambda: d.search(name="^" + SAVE_DIALOG + "$"), what="the save dialog's X window")
-        d.xdotool("windowfocus", "--sync", ids[0], check=False)
-        d.key("ctrl+a")
-        d.type_text(d.windows_path(path))
-        d.key("Return")
-        return dialog
 
     def message_texts(self, title):
         box, children = self.app.message(title)
@@ -240,11 +231,27 @@ class CutoutTest(DesktopTestCase):
         read_only = [w for w in children if w["text"].startswith("読み取り専用")]
         self.assertFalse(any(w["visible"] for w in read_only), "no read-only box")
         second = os.path.join(out_dir, "second.bmp")
-        self.type_into_save_dialog(second)
+        self.app.type_into_save_dialog(second)
         self.app.answer("メッセージ", "Return")
         self.wait_canvas(visible=True, left=-100, top=-80)
         with open(second, "rb") as f:
             self.assertEqual(f.read(), first_bytes)
+
+        # A save over an existing file that runs out of disk space keeps that file as it was.
+        tiny = os.path.join(self.desktop.root, "tiny-disk")
+        os.makedirs(tiny, exist_ok=True)
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256k", "tmpfs", tiny], check=True)
+        self.addCleanup(subprocess.run, ["umount", tiny], check=False)
+        kept = os.path.join(tiny, "kept.bmp")
+        with open(kept, "wb") as f:
+            f.write(first_bytes[:100000])
+        box, children = self.save_as(kept, expect_title="エラー")
+        self.assertIn("保存に失敗しました。", [c["text"] for c in children])
+        self.app.answer("エラー", "Return")
+        self.wait_canvas(visible=True, left=-100, top=-80)
+        self.assertEqual(os.listdir(tiny), ["kept.bmp"], "no temporary file is left")
+        with open(kept, "rb") as f:
+            self.assertEqual(f.read(), first_bytes[:100000])
 
         # Cancel writes nothing, says nothing and brings the window back where it was.
         self.app.choose(self.app.open_menu(1), 1)
@@ -257,14 +264,25 @@ class CutoutTest(DesktopTestCase):
         self.assertEqual(self.desktop.find(text="メッセージ", visible=True), [])
         self.assertEqual(self.desktop.find(text="エラー", visible=True), [])
 
-    def test_outline_on_one_line_saves_nothing_and_says_so(self):
-        self.trace([(200, 300), (500, 300), (700, 300)])
-        target = os.path.join(self.app.directory, "flat.bmp")
-        box, children = self.save_as(target, expect_title="エラー")
-        self.assertIn("保存に失敗しました。", [c["text"] for c in children])
+    def test_outline_enclosing_nothing_and_alt_f4_leave_no_cutout_and_the_next_hold_works(self):
+        # Points on one line enclose nothing: no invisible cut-out blocks the next hold.
+        self.trace([(200, 300), (500, 300), (700, 300)], pins=False)
+        self.assertEqual(self.desktop.find(text="エラー", visible=True), [])
+        self.trace(OUTLINE)
+
+        # Alt+F4 on the cut-out erases it, as a double-click does; the window lives on.
+        d = self.desktop
+        ids = d.search(class_name="petariko")
+        self.assertEqual(len(ids), 1, "the cut-out is the program's one visible X window")
+        d.xdotool("windowfocus", "--sync", ids[0], check=False)
+        d.key("alt+F4")
+        self.wait_canvas(visible=False)
+        self.app.choose(self.app.open_menu(1), 2)
+        self.assertIn("現在は何も切り取りしていません。", self.message_texts("エラー"))
         self.app.answer("エラー", "Return")
-        self.wait_canvas(visible=True, left=10, top=10)
-        self.assertFalse(os.path.exists(target))
+        d.wait_no_window(text="エラー", visible=True)
+        self.trace(OUTLINE)
+        self.assert_shows_piece(self.screenshot("after-alt-f4"), (10, 10))
 
     def test_save_and_erase_without_a_cutout_only_say_so(self):
         for row in (1, 2):

@@ -292,6 +292,49 @@ class GestureTest(DesktopTestCase):
         self.release()
         self.assert_started_once(["single"])
 
+    def test_left_press_ending_a_gesture_drags_nothing_and_a_save_moves_no_directory(self):
+        started_in = os.path.join(self.desktop.root, "started here")
+        os.makedirs(started_in, exist_ok=True)
+        self.app = Petariko(self.desktop, settings=settings_file(self.entries))
+        self.app.start(cwd=started_in)
+        d = self.desktop
+        # The left press over the frozen screen ends the gesture (two buttons held) and, held on
+        # alone, becomes the next cut-out: it lands 10 px from where it was drawn.
+        self.hold()
+        self.strokes(UP)
+        d.press(1)
+        wait_for(lambda: not self.canvas_visible(), timeout=15, interval=0.1, what="the gesture to end")
+        d.release(3)
+        self.assert_started_once(["single"])
+        wait_for(self.canvas_visible, timeout=15, interval=0.1, what="the frozen screen")
+        for point in ((500, 320), (450, 450)):
+            d.move(*point)
+            time.sleep(0.35)
+        d.release(1)
+        canvas = wait_for(lambda: [w for w in d.windows() if w["class"] == "PetarikoCanvas" and w["visible"]],
+                          timeout=15, interval=0.1, what="the cut-out")[0]
+        self.assertEqual((canvas["left"], canvas["top"]), (10, 10))
+
+        # A save into another folder leaves the current directory where the program started.
+        saved = os.path.join(self.desktop.root, "saved pieces")
+        os.makedirs(saved, exist_ok=True)
+        self.app.choose(self.app.open_menu(1), 1)
+        self.app.type_into_save_dialog(saved)  # into the folder first, as a user browses
+        time.sleep(1.0)
+        self.app.type_into_save_dialog(os.path.join(saved, "piece.bmp"))
+        self.app.answer("メッセージ", "Return")
+        wait_for(self.canvas_visible, timeout=15, interval=0.1, what="the cut-out back")
+        d.move(527, 433)  # inside the traced triangle, moved by 10
+        d.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        wait_for(lambda: not self.canvas_visible(), timeout=15, interval=0.1, what="the erase")
+        self.recorder.clear()
+        self.hold()
+        self.strokes(UP)
+        self.release()
+        self.assert_started_once(["single"])
+        self.assertEqual(self.recorder.starts()[0]["cwd"].rstrip("\\").lower(),
+                         d.windows_path(started_in).lower())
+
     def test_hand_edited_entries_start_nothing_and_crash_nothing(self):
         exe = self.recorder.windows_exe
         self.start_app([
