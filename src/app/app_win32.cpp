@@ -127,6 +127,8 @@ void App::ShowPopupMenu() {
   SetForegroundWindow(host_.get());
   const UINT chosen = static_cast<UINT>(TrackPopupMenu(pmenu_, TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD,
                                                        at.x, at.y, 0, host_.get(), nullptr));
+  // The menu's loop may have run the program's end (a close request, the session ending).
+  if (!host_) return;
   PostMessageW(host_.get(), WM_NULL, 0, 0);
   if (chosen != 0) OnMenuCommand(chosen);
 }
@@ -192,7 +194,9 @@ void App::OnMenuOption() {
 
 void App::OnMenuEnd() {
   if (shared_.blnCutShown) parts_->cutout.HideForLater();
-  if (ShowMessageBox(host_hwnd_, ui::kQuitQuestion, ui::kTitleConfirm, MB_YESNO) == IDYES) {
+  const bool yes = ShowMessageBox(host_hwnd_, ui::kQuitQuestion, ui::kTitleConfirm, MB_YESNO) == IDYES;
+  if (!host_) return;  // ended while the question was up
+  if (yes) {
     EndProgram();
     return;
   }
