@@ -263,9 +263,10 @@ class Desktop:
 class Petariko:
     """One installed copy of the program on a Desktop."""
 
-    def __init__(self, desktop, settings=None, name="app"):
+    def __init__(self, desktop, settings=None, name="app", directory=None):
+        """A fresh install, or the copy already in directory."""
         self.desktop = desktop
-        self.directory = desktop.install(name, settings)
+        self.directory = directory or desktop.install(name, settings)
         self.exe = os.path.join(self.directory, "petariko.exe")
         self.process = None
 
