@@ -264,7 +264,6 @@ class Petariko:
     """One installed copy of the program on a Desktop."""
 
     def __init__(self, desktop, settings=None, name="app", directory=None):
-        """A fresh install, or the copy already in directory."""
         self.desktop = desktop
         self.directory = directory or desktop.install(name, settings)
         self.exe = os.path.join(self.directory, "petariko.exe")

@@ -1,6 +1,4 @@
-"""Start-up, the single instance, the tray icon and its menu, quitting, bad settings files, and
-the release zip."""
-import hashlib
+"""Start-up, the single instance, the tray icon and its menu, quitting, bad settings files, the zip."""
 import os
 import subprocess
 import sys
@@ -145,31 +143,22 @@ class PackageTest(DesktopTestCase):
         # The release folder and the suite's own build: two builds of one source, in two places.
         dist = os.path.join(self.desktop.root, "dist")
         path, sha = package(os.path.join(REPO, "build", "release"), os.path.join(dist, "1"))
-        _, sha_again = package(BUILD, os.path.join(dist, "2"))
-        with open(path, "rb") as f:
-            self.assertEqual(hashlib.sha256(f.read()).hexdigest(), sha)
-        self.assertEqual(sha_again, sha)
-        self.assertEqual(os.path.basename(path), "petariko-1.0-win64.zip")
-
+        self.assertEqual(package(BUILD, os.path.join(dist, "2"))[1], sha)
         unzipped = os.path.join(self.desktop.root, "ユーザー フォルダー")
         with zipfile.ZipFile(path) as z:
             self.assertEqual(z.namelist(), ["petariko-1.0/"] + ["petariko-1.0/" + name for name in (
                 "petariko.exe", "help.html", "お読みください.txt", "LICENSE")])
+            read_me, exe = z.read("petariko-1.0/お読みください.txt"), z.read("petariko-1.0/petariko.exe")
             z.extractall(unzipped)
-        folder = os.path.join(unzipped, "petariko-1.0")
-        with open(os.path.join(folder, "お読みください.txt"), "rb") as f:
-            read_me = f.read()
         self.assertTrue(read_me.startswith(b"\xef\xbb\xbf"))
         self.assertNotIn(b"\n", read_me.replace(b"\r\n", b""))
-        with open(os.path.join(folder, "petariko.exe"), "rb") as f:
-            exe = f.read()
         for key, value in {"FileDescription": "ペタリコ", "ProductName": "ペタリコ", "FileVersion": "1.0",
                            "LegalCopyright": "Copyright (c) The Petariko authors"}.items():
             # A version string: its UTF-16 key, a NUL, padding to 32 bits, then the value.
             key, value = key.encode("utf-16-le") + b"\0\0", value.encode("utf-16-le") + b"\0\0"
             self.assertTrue(key + value in exe or key + b"\0\0" + value in exe, key)
 
-        app = Petariko(self.desktop, directory=folder)
+        app = Petariko(self.desktop, directory=os.path.join(unzipped, "petariko-1.0"))
         app.start()
         self.assertEqual(len(app.tray_icons()), 1)
         self.assertEqual(app.settings_bytes(), DEFAULT_SETTINGS)
