@@ -1,11 +1,13 @@
 // Every text the program shows, in one place, exactly as the user sees it.
 #pragma once
 
+#include "petariko_version.h"
+
 namespace petariko::ui {
 
 // Product
 inline constexpr wchar_t kProductName[] = L"ペタリコ";
-inline constexpr wchar_t kAboutTitleLine[] = L"ペタリコ　Ver 1.0";
+inline constexpr wchar_t kAboutTitleLine[] = L"ペタリコ　Ver " PETARIKO_VERSION;
 
 // Message box titles
 inline constexpr wchar_t kTitleError[] = L"エラー";

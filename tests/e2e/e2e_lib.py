@@ -264,9 +264,9 @@ class Desktop:
 class Petariko:
     """One installed copy of the program on a Desktop."""
 
-    def __init__(self, desktop, settings=None, name="app"):
+    def __init__(self, desktop, settings=None, name="app", directory=None):
         self.desktop = desktop
-        self.directory = desktop.install(name, settings)
+        self.directory = directory or desktop.install(name, settings)
         self.exe = os.path.join(self.directory, "petariko.exe")
         self.process = None
 

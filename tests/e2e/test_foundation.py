@@ -1,9 +1,12 @@
-"""Start-up, the single instance, the tray icon and its menu, quitting, and bad settings files."""
+"""Start-up, the single instance, the tray icon and its menu, quitting, bad settings files, the zip."""
 import os
+import subprocess
+import sys
 import time
 import unittest
+import zipfile
 
-from e2e_lib import DesktopTestCase, Petariko, wait_for
+from e2e_lib import BUILD, REPO, DesktopTestCase, Petariko, wait_for
 
 DEFAULT_SETTINGS = b" 1 \r\n 2 \r\n 3 \r\n" + b"\r\n" * 60
 
@@ -124,6 +127,42 @@ class BadSettingsFileTest(DesktopTestCase):
         os.mkdir(app.settings_path)  # a folder where the file should be
         self.check_refused(app, "ファイルを開けません。")
         self.assertTrue(os.path.isdir(app.settings_path))
+
+
+def package(build_dir, dist):
+    """Runs scripts/package; the zip's path and the SHA-256 it printed."""
+    out = subprocess.run([sys.executable, os.path.join(REPO, "scripts", "package"), "--build-dir", build_dir,
+                          "--dist", dist], check=True, capture_output=True, text=True, timeout=1800).stdout
+    sha, path = out.splitlines()[-1].split("  ", 1)
+    return path, sha
+
+
+class PackageTest(DesktopTestCase):
+
+    def test_zip_is_the_same_from_two_build_folders_and_runs_where_it_is_unzipped(self):
+        # The release folder and the suite's own build: two builds of one source, in two places.
+        dist = os.path.join(self.desktop.root, "dist")
+        path, sha = package(os.path.join(REPO, "build", "release"), os.path.join(dist, "1"))
+        self.assertEqual(package(BUILD, os.path.join(dist, "2"))[1], sha)
+        unzipped = os.path.join(self.desktop.root, "ユーザー フォルダー")
+        with zipfile.ZipFile(path) as z:
+            self.assertEqual(z.namelist(), ["petariko-1.0/"] + ["petariko-1.0/" + name for name in (
+                "petariko.exe", "help.html", "お読みください.txt", "LICENSE")])
+            read_me, exe = z.read("petariko-1.0/お読みください.txt"), z.read("petariko-1.0/petariko.exe")
+            z.extractall(unzipped)
+        self.assertTrue(read_me.startswith(b"\xef\xbb\xbf"))
+        self.assertNotIn(b"\n", read_me.replace(b"\r\n", b""))
+        for key, value in {"FileDescription": "ペタリコ", "ProductName": "ペタリコ", "FileVersion": "1.0",
+                           "LegalCopyright": "Copyright (c) The Petariko authors"}.items():
+            # A version string: its UTF-16 key, a NUL, padding to 32 bits, then the value.
+            key, value = key.encode("utf-16-le") + b"\0\0", value.encode("utf-16-le") + b"\0\0"
+            self.assertTrue(key + value in exe or key + b"\0\0" + value in exe, key)
+
+        app = Petariko(self.desktop, directory=os.path.join(unzipped, "petariko-1.0"))
+        app.start()
+        self.assertEqual(len(app.tray_icons()), 1)
+        self.assertEqual(app.settings_bytes(), DEFAULT_SETTINGS)
+        self.screenshot("tray")
 
 
 if __name__ == "__main__":
