@@ -46,7 +46,8 @@ Placement ZoomAround(Point top_left, Scale from, Scale to, Point anchor, int pie
   Placement placement;
   placement.width = ScaleLength(piece_width, to);
   placement.height = ScaleLength(piece_height, to);
-  placement.top_left.x = AnchoredCorner(top_left.x, anchor.x, piece_width, ScaleLength(piece_width, from), placement.width);
+  placement.top_left.x =
+      AnchoredCorner(top_left.x, anchor.x, piece_width, ScaleLength(piece_width, from), placement.width);
   placement.top_left.y =
       AnchoredCorner(top_left.y, anchor.y, piece_height, ScaleLength(piece_height, from), placement.height);
   return placement;
@@ -59,7 +60,9 @@ std::vector<Point> ScaleOutline(std::span<const Point> outline, Scale scale) {
   return scaled;
 }
 
-StretchQuality QualityFor(Scale scale) { return scale.num >= scale.den ? StretchQuality::kCrisp : StretchQuality::kSmooth; }
+StretchQuality QualityFor(Scale scale) {
+  return scale.num >= scale.den ? StretchQuality::kCrisp : StretchQuality::kSmooth;
+}
 
 std::optional<Placement> CutoutZoom::Wheel(int delta, Point top_left, Point cursor) {
   wheel_rest_ += delta;

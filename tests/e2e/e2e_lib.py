@@ -90,40 +90,26 @@ def read_bmp(path):
 
 
 def read_png(data):
-    """Decodes an 8-bit RGB or RGBA PNG (not interlaced) into (width, height, RGBA bytes)."""
-    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG file"
+    """Decodes an 8-bit RGBA PNG (not interlaced) into (width, height, RGBA bytes)."""
     at, idat = 8, b""
     while at < len(data):
         length, kind = struct.unpack_from(">I4s", data, at)
-        body = data[at + 8:at + 8 + length]
         if kind == b"IHDR":
-            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
-            assert depth == 8 and colour in (2, 6) and interlace == 0, f"PNG depth {depth}, colour {colour}"
-        elif kind == b"IDAT":
-            idat += body
+            width, height, depth, colour, _, _, interlace = struct.unpack_from(">IIBBBBB", data, at + 8)
+            assert (depth, colour, interlace) == (8, 6, 0), f"PNG depth {depth}, colour {colour}"
+        idat += data[at + 8:at + 8 + length] if kind == b"IDAT" else b""
         at += 12 + length
-    step = 4 if colour == 6 else 3
-    stride = width * step
-    raw = zlib.decompress(idat)
-    rows, previous = [], bytearray(stride)
+    raw, stride, out, previous = zlib.decompress(idat), width * 4, bytearray(), bytearray(width * 4)
     for y in range(height):
         kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
         for i in range(stride):
-            a = line[i - step] if i >= step else 0
-            b, c = previous[i], previous[i - step] if i >= step else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + (a + b) // 2) & 0xFF
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 0xFF
-        rows.append(bytes(line) if step == 4 else b"".join(bytes(line[i:i + 3]) + b"\xff" for i in range(0, stride, 3)))
+            a, b, c = line[i - 4] if i >= 4 else 0, previous[i], previous[i - 4] if i >= 4 else 0
+            p = a + b - c
+            paeth = a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else b if abs(p - b) <= abs(p - c) else c
+            line[i] = (line[i] + (0, a, b, (a + b) // 2, paeth)[kind]) & 0xFF
+        out += line
         previous = line
-    return width, height, b"".join(rows)
+    return width, height, bytes(out)
 
 
 class Desktop:
