@@ -331,11 +331,6 @@ class CutoutSoakTest(DesktopTestCase):
         print(f"\ncut-out soak: {soak}")
 
 
-if __name__ == "__main__":
-    unittest.main()
-
-
-
 class CutoutCopyTest(DesktopTestCase):
 
     def test_copy_puts_the_outline_opaque_and_the_rest_transparent_on_the_clipboard(self):
@@ -356,9 +351,13 @@ class CutoutCopyTest(DesktopTestCase):
         self.assertEqual((width, height), (300, 200))
         for y in range(height):
             for x in range(width):
-                sx, sy, alpha = left + x, top + y, rgba[4 * (y * width + x) + 3]
+                sx, sy, i = left + x, top + y, 4 * (y * width + x)
                 if inside((x, y), triangle, 1):
                     pattern = (sx % 256, sy % 256, 64 * (sx // 256 % 4) + 16 * (sy // 256 % 4) + 8, 255)
-                    self.assertEqual(tuple(rgba[4 * (y * width + x):4 * (y * width + x) + 4]), pattern, (x, y))
+                    self.assertEqual(tuple(rgba[i:i + 4]), pattern, (x, y))
                 elif outside((x, y), triangle, 1):
-                    self.assertEqual(alpha, 0, (x, y))
+                    self.assertEqual(rgba[i + 3], 0, (x, y))
+
+
+if __name__ == "__main__":
+    unittest.main()
