@@ -65,6 +65,7 @@ PETARIKO_NULL_HANDLE_TRAITS(MemoryDcTraits, HDC, DeleteDC);
 PETARIKO_NULL_HANDLE_TRAITS(IconTraits, HICON, DestroyIcon);
 PETARIKO_NULL_HANDLE_TRAITS(MenuTraits, HMENU, DestroyMenu);
 PETARIKO_NULL_HANDLE_TRAITS(WindowTraits, HWND, DestroyWindow);
+PETARIKO_NULL_HANDLE_TRAITS(GlobalMemoryTraits, HGLOBAL, GlobalFree);
 #undef PETARIKO_NULL_HANDLE_TRAITS
 
 struct KernelHandleTraits {
@@ -87,6 +88,8 @@ using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+// A global memory block, as the clipboard takes it.
+using UniqueGlobal = UniqueHandle<GlobalMemoryTraits>;
 
 // A window's (or the screen's, with nullptr) device context from GetDC, released on scope exit.
 class ScopedGetDc {

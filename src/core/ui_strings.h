@@ -43,6 +43,7 @@ inline constexpr wchar_t kTraceTooLong[] = L"線が長すぎます。\r\nもう�
 inline constexpr wchar_t kNothingCutOut[] = L"現在は何も切り取りしていません。";
 inline constexpr wchar_t kSaveDone[] = L"保存が終了しました。";
 inline constexpr wchar_t kSaveFailed[] = L"保存に失敗しました。";
+inline constexpr wchar_t kCopyFailed[] = L"クリップボードにコピーできませんでした。";
 // Common-dialog filter; '|' separates the pairs and is turned into NULs for the dialog.
 inline constexpr wchar_t kSaveFilter[] = L"BMPファイル (*.BMP)|*.BMP|";
 

@@ -90,6 +90,29 @@ def read_bmp(path):
     return Image(width, height, b"".join(rows))
 
 
+def read_png(data):
+    """Decodes an 8-bit RGBA PNG (not interlaced) into (width, height, RGBA bytes)."""
+    at, idat = 8, b""
+    while at < len(data):
+        length, kind = struct.unpack_from(">I4s", data, at)
+        if kind == b"IHDR":
+            width, height, depth, colour, _, _, interlace = struct.unpack_from(">IIBBBBB", data, at + 8)
+            assert (depth, colour, interlace) == (8, 6, 0), f"PNG depth {depth}, colour {colour}"
+        idat += data[at + 8:at + 8 + length] if kind == b"IDAT" else b""
+        at += 12 + length
+    raw, stride, out, previous = zlib.decompress(idat), width * 4, bytearray(), bytearray(width * 4)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a, b, c = line[i - 4] if i >= 4 else 0, previous[i], previous[i - 4] if i >= 4 else 0
+            p = a + b - c
+            paeth = a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else b if abs(p - b) <= abs(p - c) else c
+            line[i] = (line[i] + (0, a, b, (a + b) // 2, paeth)[kind]) & 0xFF
+        out += line
+        previous = line
+    return width, height, bytes(out)
+
+
 class Desktop:
     """A private X server with a Wine prefix on it."""
 

@@ -349,5 +349,33 @@ class CutoutSoakTest(DesktopTestCase):
         print(f"\ncut-out soak: {soak}")
 
 
+class CutoutCopyTest(DesktopTestCase):
+
+    def test_copy_puts_the_outline_opaque_and_the_rest_transparent_on_the_clipboard(self):
+        d = self.desktop
+        out = os.path.join(d.root, "clip-copy.txt")
+        d.spawn(os.path.join(e2e_lib.HELPERS, "clip_copy.exe"), d.windows_path(out))
+        wait_for(lambda: os.path.exists(out) and os.path.getsize(out), timeout=60, what="the copy")
+        with open(out) as f:
+            self.assertEqual(f.read(), "copied")
+
+        def clipboard(target):
+            return subprocess.run(["xclip", "-selection", "clipboard", "-t", target, "-o"], env=d.env,
+                                  capture_output=True, timeout=30, check=True).stdout
+        self.assertLessEqual({"image/png", "image/bmp"}, set(clipboard("TARGETS").decode().split()))
+        # clip_copy.exe's piece of the pattern and its triangle in the piece's pixels.
+        left, top, triangle = 100, 50, [(150, 0), (300, 170), (10, 200)]
+        width, height, rgba = e2e_lib.read_png(clipboard("image/png"))
+        self.assertEqual((width, height), (300, 200))
+        for y in range(height):
+            for x in range(width):
+                sx, sy, i = left + x, top + y, 4 * (y * width + x)
+                if inside((x, y), triangle, 1):
+                    pattern = (sx % 256, sy % 256, 64 * (sx // 256 % 4) + 16 * (sy // 256 % 4) + 8, 255)
+                    self.assertEqual(tuple(rgba[i:i + 4]), pattern, (x, y))
+                elif outside((x, y), triangle, 1):
+                    self.assertEqual(rgba[i + 3], 0, (x, y))
+
+
 if __name__ == "__main__":
     unittest.main()

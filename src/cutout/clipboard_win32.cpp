@@ -1,0 +1,129 @@
+#include "cutout/clipboard_win32.h"
+
+#include <objidl.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include "cutout/cutout_image.h"
+
+namespace petariko {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// Another program holding the clipboard usually lets go within a few milliseconds; the user
+// waits at most about a third of a second before hearing that it did not.
+constexpr int kOpenTries = 10;
+constexpr DWORD kOpenPauseMs = 30;
+
+class ScopedGlobalLock {
+ public:
+  explicit ScopedGlobalLock(HGLOBAL memory) : memory_(memory), data_(static_cast<std::uint8_t*>(GlobalLock(memory))) {}
+  ScopedGlobalLock(const ScopedGlobalLock&) = delete;
+  ScopedGlobalLock& operator=(const ScopedGlobalLock&) = delete;
+  ~ScopedGlobalLock() {
+    if (data_) GlobalUnlock(memory_);
+  }
+  std::span<std::uint8_t> bytes() const { return {data_, data_ ? GlobalSize(memory_) : 0}; }
+  explicit operator bool() const { return data_ != nullptr; }
+
+ private:
+  HGLOBAL memory_;
+  std::uint8_t* data_;
+};
+
+bool OpenClipboardSoon(HWND owner) {
+  for (int attempt = 0; attempt < kOpenTries; ++attempt) {
+    if (attempt > 0) Sleep(kOpenPauseMs);
+    if (OpenClipboard(owner)) return true;
+  }
+  return false;
+}
+
+// On success the clipboard owns the block.
+bool Give(UINT format, UniqueGlobal& memory) {
+  if (!SetClipboardData(format, memory.get())) return false;
+  memory.release();
+  return true;
+}
+
+UniqueGlobal Alloc(std::size_t size) { return UniqueGlobal(GlobalAlloc(GMEM_MOVEABLE, size)); }
+
+}  // namespace
+
+UniqueGlobal EncodePng(int width, int height, const std::function<const std::uint8_t*(int y)>& row) {
+  ComPtr<IWICImagingFactory> factory;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)))) {
+    return {};
+  }
+  UniqueGlobal memory;  // outlives the stream that writes into it
+  ComPtr<IStream> stream;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, FALSE, &stream))) return {};
+  HGLOBAL written = nullptr;
+  if (FAILED(GetHGlobalFromStream(stream.Get(), &written))) return {};
+  memory.reset(written);
+
+  ComPtr<IWICBitmapEncoder> encoder;
+  ComPtr<IWICBitmapFrameEncode> frame;
+  ComPtr<IPropertyBag2> options;
+  WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+  if (FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) ||
+      FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
+      FAILED(encoder->CreateNewFrame(&frame, &options)) || FAILED(frame->Initialize(options.Get())) ||
+      FAILED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) ||
+      FAILED(frame->SetPixelFormat(&format)) || format != GUID_WICPixelFormat32bppBGRA) {
+    return {};
+  }
+  const UINT stride = static_cast<UINT>(width) * 4;
+  for (int y = 0; y < height; ++y) {
+    if (FAILED(frame->WritePixels(1, stride, stride, const_cast<BYTE*>(row(y))))) return {};
+  }
+  STATSTG stat{};
+  if (FAILED(frame->Commit()) || FAILED(encoder->Commit()) || FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return {};
+  frame.Reset();
+  encoder.Reset();
+  stream.Reset();
+  // The stream grows its block in steps; a reader of the clipboard gets the block's whole size.
+  HGLOBAL exact = GlobalReAlloc(memory.get(), static_cast<SIZE_T>(stat.cbSize.QuadPart), GMEM_MOVEABLE);
+  if (!exact) return {};
+  memory.release();
+  return UniqueGlobal(exact);
+}
+
+bool CopyCutoutToClipboard(HWND owner, FrozenImage& source, const SaveRect& piece,
+                           std::span<const Point> outline_in_piece) {
+  const int width = piece.width();
+  const int height = piece.height();
+  if (!CopyBitmapsFit(width, height)) return false;
+  const UINT png_format = RegisterClipboardFormatW(L"PNG");
+  if (png_format == 0) return false;
+
+  // Everything is made before the clipboard is opened, so that it is held only for the handing
+  // over and a busy clipboard costs no work.
+  UniqueGlobal dibv5 = Alloc(DibV5Size(width, height));
+  UniqueGlobal dib = Alloc(DibSize(width, height));
+  if (!dibv5 || !dib) return false;
+  UniqueGlobal png;
+  {
+    ScopedGlobalLock v5_bytes(dibv5.get());
+    ScopedGlobalLock dib_bytes(dib.get());
+    if (!v5_bytes || !dib_bytes) return false;
+    // GlobalSize may round up; the bitmaps take their exact sizes from the front.
+    const std::span<std::uint8_t> v5 = v5_bytes.bytes().first(DibV5Size(width, height));
+    WriteCopyBitmaps(
+        width, height, outline_in_piece,
+        [&](int y, std::uint8_t* bgr) { source.ReadRow(piece.left, piece.top + y, width, bgr); }, v5,
+        dib_bytes.bytes().first(DibSize(width, height)));
+    png = EncodePng(width, height, [&](int y) { return DibV5Row(v5, width, height, y); });
+  }
+  if (!png) return false;
+
+  if (!OpenClipboardSoon(owner)) return false;
+  // The richest form first: programs take the first one they know.
+  bool done = EmptyClipboard() && Give(png_format, png) && Give(CF_DIBV5, dibv5) && Give(CF_DIB, dib);
+  if (!done) EmptyClipboard();
+  done = CloseClipboard() && done;
+  return done;
+}
+
+}  // namespace petariko

@@ -1,0 +1,32 @@
+// Copying a cut-out to the clipboard in the forms other programs paste: "PNG" with alpha,
+// CF_DIBV5 with the same alpha and a plain CF_DIB. The PNG comes from the system's Windows
+// Imaging Component, so the program carries no image library.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "core/handles_win32.h"
+#include "core/point.h"
+#include "cutout/cutout.h"
+
+namespace petariko {
+
+// Puts `piece` of `source` (the outline's bounding rectangle in the source's pixels) on the
+// clipboard one to one, opaque inside `outline_in_piece` (points relative to the piece's
+// corner) and transparent outside; `owner` becomes the clipboard's owner. A clipboard that
+// another program holds is asked again for a moment. False when it stayed busy or anything
+// failed: the clipboard then holds what it held before, or nothing when the failure came after
+// it was emptied, never a part of the copy. Needs COM on the calling thread.
+bool CopyCutoutToClipboard(HWND owner, FrozenImage& source, const SaveRect& piece,
+                           std::span<const Point> outline_in_piece);
+
+// The PNG file of `height` rows of `width` blue-green-red-alpha pixels (straight alpha), row y
+// handed out by `row`, in a movable memory block of exactly its size. Empty on failure. Needs
+// COM on the calling thread.
+UniqueGlobal EncodePng(int width, int height, const std::function<const std::uint8_t*(int y)>& row);
+
+}  // namespace petariko
