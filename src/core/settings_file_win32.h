@@ -8,12 +8,12 @@
 
 namespace petariko {
 
-// The system's ANSI code page, refusing best-fit substitutes so that a character the code page
-// lacks is reported instead of silently changed.
+// The system's ANSI code page, refusing best-fit substitutes and invalid bytes so that nothing
+// is silently changed.
 class SystemAnsiCodec : public AnsiCodec {
  public:
   std::optional<std::string> Encode(std::wstring_view text) const override;
-  std::wstring Decode(std::string_view bytes) const override;
+  std::optional<std::wstring> Decode(std::string_view bytes) const override;
 };
 
 // The directory petariko.exe is in; ends with "\" only at a drive's root.

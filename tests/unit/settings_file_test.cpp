@@ -136,6 +136,50 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"BrokenUtf8", "\xEF\xBB\xBF" + WithLine(10, "\xE2\x86"), {Kind::kBadUtf8, 10}}),
     [](const auto& info) { return info.param.name; });
 
+struct TextCase {
+  const char* name;
+  std::string stored;  // line 6 (entry 1's path), without a byte-order mark in front of the file
+  const AnsiCodec* codec;
+  std::optional<std::wstring> read;  // nullopt: refused on line 6
+  friend void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SettingsFileText : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(SettingsFileText, IsReadAsWhatItIsOrRefused) {
+  const TextCase& c = GetParam();
+  SettingsParseResult result = ParseSettings(WithLine(6, c.stored), *c.codec);
+  if (c.read) {
+    ASSERT_TRUE(std::holds_alternative<SettingsStore>(result));
+    EXPECT_EQ(std::get<SettingsStore>(result).strProgram[1], *c.read);
+  } else {
+    ASSERT_TRUE(std::holds_alternative<SettingsParseError>(result));
+    EXPECT_EQ(std::get<SettingsParseError>(result), (SettingsParseError{Kind::kBadText, 6}));
+  }
+}
+
+const AsciiCodec kAscii;
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, SettingsFileText,
+    ::testing::Values(
+        TextCase{"Ascii", "C:\\a.exe", &kCp932, L"C:\\a.exe"},
+        TextCase{"Cp932Japanese", "C:\\\x83\x81\x83\x82\x92\xA0.exe", &kCp932, L"C:\\メモ帳.exe"},
+        // Also valid CP932 by chance; the three-byte characters tell it apart.
+        TextCase{"Utf8JapaneseWithoutMark", "C:\\\xE3\x83\xA1\xE3\x83\xA2\xE5\xB8\xB3.exe", &kCp932,
+                 L"C:\\メモ帳.exe"},
+        TextCase{"TwoByteUtf8ThatIsCp932Kana", "\xC3\xA9", &kCp932, L"\uFF83\uFF69"},
+        TextCase{"Utf8OutsideTheCodePage", "caf\xC3\xA9", &kAscii, L"caf\u00E9"},
+        TextCase{"InvalidBothWays", "C:\\\x85\x40.exe", &kCp932, std::nullopt}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(SettingsFile, CodePageBytesThatWouldReadAsUtf8AreWrittenWithTheMark) {
+  SettingsStore store = Parsed(DefaultSettingsBytes());
+  store.strProgram[0] = L"縺ゅ≠";  // E3 81 82 E3 81 82 in CP932: "ああ" in UTF-8
+  const std::string bytes = SerializeSettings(store, kCp932);
+  EXPECT_EQ(bytes.substr(0, 3), kUtf8Bom);
+  EXPECT_EQ(Parsed(bytes), store);
+}
+
 TEST(SettingsFile, LimitsOf16And32BitsStillRead) {
   SettingsStore store = Parsed(WithLine(3, "-32768"));
   EXPECT_EQ(store.intWaitTime, -32768);
