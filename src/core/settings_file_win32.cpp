@@ -123,9 +123,9 @@ std::optional<SettingsStore> LoadSettingsAtStartup(const std::wstring& path) {
   return std::get<SettingsStore>(std::move(result));
 }
 
-bool WriteSettingsFileOrTell(const std::wstring& path, const SettingsStore& settings) {
+bool WriteSettingsFileOrTell(HWND owner, const std::wstring& path, const SettingsStore& settings) {
   if (WriteAtomically(path, SerializeSettings(settings, SystemAnsiCodec()))) return true;
-  ShowMessageBox(nullptr, std::wstring(ui::kSettingsUnwritable) + L"\r\n" + path + L"\r\n" + ui::kSettingsKeptForRun,
+  ShowMessageBox(owner, std::wstring(ui::kSettingsUnwritable) + L"\r\n" + path + L"\r\n" + ui::kSettingsKeptForRun,
                  ui::kTitleError);
   return false;
 }

@@ -1,6 +1,8 @@
 // Reading and writing settei.txt on Windows.
 #pragma once
 
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
@@ -25,7 +27,8 @@ std::wstring ProgramDirectory();
 std::optional<SettingsStore> LoadSettingsAtStartup(const std::wstring& path);
 
 // Writes the file whole through a temporary file in the same folder, so that a crash or a
-// full disk never leaves half a file. Tells the user and returns false on failure.
-bool WriteSettingsFileOrTell(const std::wstring& path, const SettingsStore& settings);
+// full disk never leaves half a file. Tells the user in a box owned by `owner`, which takes no
+// input meanwhile, and returns false on failure.
+bool WriteSettingsFileOrTell(HWND owner, const std::wstring& path, const SettingsStore& settings);
 
 }  // namespace petariko
