@@ -182,7 +182,6 @@ class SettingsScreenTest(SettingsScreenCase):
         self.click(self.control(screen, "キャンセル"))
         time.sleep(0.5)
         self.assertTrue(self.desktop.find(hwnd=screen["hwnd"])[0]["visible"])
-        self.assertTrue(self.desktop.find(hwnd=box["hwnd"])[0]["visible"])
         app.answer("エラー", "Return")
         self.wait_closed(SCREEN)
         self.assertIsNone(app.process.poll())
