@@ -148,12 +148,10 @@ std::string SerializeSettings(const SettingsStore& settings, const AnsiCodec& co
   }
 
   std::vector<std::string> encoded;
-  for (int i = 0; i < kEntryCount; ++i) {
-    for (const std::wstring* text : {&settings.strProgram[i], &settings.strGesture[i]}) {
-      std::optional<std::string> bytes = codec.Encode(*text);
-      if (!bytes) break;
-      encoded.push_back(std::move(*bytes));
-    }
+  for (int i = 0; i < 2 * kEntryCount; ++i) {
+    std::optional<std::string> bytes = codec.Encode((i % 2 == 0 ? settings.strProgram : settings.strGesture)[i / 2]);
+    if (!bytes) break;
+    encoded.push_back(std::move(*bytes));
   }
   const std::vector<std::string_view> lines(encoded.begin(), encoded.end());
   // Code-page bytes that would read back as UTF-8 get the mark too, or they would come back changed.
