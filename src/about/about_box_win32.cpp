@@ -100,33 +100,39 @@ void AboutBox::CreateControls() {
 }
 
 void AboutBox::Layout(UINT dpi) {
-  title_font_ = dialog::MakeFont(11.25, true, false, dpi);
-  link_font_ = dialog::MakeFont(9, false, true, dpi);
-  text_font_ = dialog::MakeFont(9, false, false, dpi);
-  fitted_fonts_.clear();
+  // The fonts and the icon of the old DPI go only once no control holds them any more.
+  UniqueFont title_font = dialog::MakeFont(11.25, true, false, dpi);
+  UniqueFont link_font = dialog::MakeFont(9, false, true, dpi);
+  UniqueFont text_font = dialog::MakeFont(9, false, false, dpi);
+  std::vector<UniqueFont> fitted_fonts;
   auto place = [&](HWND control, int left, int top, int width, int height, HFONT font) {
     dialog::MoveChild(control, TwipsRect(left, top, width, height, dpi));
-    dialog::SetFittedFont(control, font, 0, fitted_fonts_);
+    dialog::SetFittedFont(control, font, 0, fitted_fonts);
   };
   const RECT icon_rect = TwipsRect(180, 180, 480, 480, dpi);
   dialog::MoveChild(icon_, icon_rect);
   const int icon_size = icon_rect.right - icon_rect.left;
-  icon_image_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO), IMAGE_ICON,
-                                                  icon_size, icon_size, LR_DEFAULTCOLOR)));
-  SendMessageW(icon_, STM_SETICON, reinterpret_cast<WPARAM>(icon_image_.get()), 0);
+  UniqueIcon icon_image(static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO), IMAGE_ICON, icon_size, icon_size, LR_DEFAULTCOLOR)));
+  SendMessageW(icon_, STM_SETICON, reinterpret_cast<WPARAM>(icon_image.get()), 0);
 
-  place(title_, 840, 300, 3285, 225, title_font_.get());
+  place(title_, 840, 300, 3285, 225, title_font.get());
   dialog::MoveChild(frame_, TwipsRect(180, 1020, 4095, 1215, dpi));
   // The value labels run to the frame's edge so that a longer address is not cut off.
   constexpr int kValueWidth = 4095 - 1560 - 60;
-  place(labels_[0], 180, 240, 1305, 165, text_font_.get());
-  place(labels_[1], 1560, 240, kValueWidth, 180, text_font_.get());
-  place(labels_[2], 180, 540, 1305, 165, text_font_.get());
-  place(labels_[3], 1560, 540, kValueWidth, 225, link_font_.get());
-  place(labels_[4], 180, 840, 1305, 165, text_font_.get());
-  place(labels_[5], 1560, 840, kValueWidth, 225, link_font_.get());
-  place(help_, 2880, 2400, 1395, 315, text_font_.get());
-  place(close_, 2880, 2820, 1395, 315, text_font_.get());
+  place(labels_[0], 180, 240, 1305, 165, text_font.get());
+  place(labels_[1], 1560, 240, kValueWidth, 180, text_font.get());
+  place(labels_[2], 180, 540, 1305, 165, text_font.get());
+  place(labels_[3], 1560, 540, kValueWidth, 225, link_font.get());
+  place(labels_[4], 180, 840, 1305, 165, text_font.get());
+  place(labels_[5], 1560, 840, kValueWidth, 225, link_font.get());
+  place(help_, 2880, 2400, 1395, 315, text_font.get());
+  place(close_, 2880, 2820, 1395, 315, text_font.get());
+  icon_image_ = std::move(icon_image);
+  title_font_ = std::move(title_font);
+  link_font_ = std::move(link_font);
+  text_font_ = std::move(text_font);
+  fitted_fonts_ = std::move(fitted_fonts);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

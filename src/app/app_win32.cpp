@@ -114,7 +114,7 @@ void App::ScheduleTrayRetry(bool added) {
   }
 }
 
-bool App::WriteSettingsFile() { return WriteSettingsFileOrTell(SettingsFilePath(program_dir_), settings_); }
+bool App::WriteSettingsFile(HWND owner) { return WriteSettingsFileOrTell(owner, SettingsFilePath(program_dir_), settings_); }
 
 void App::PutBackCutout() {
   if (shared_.blnCutShown) parts_->cutout.PutBack();

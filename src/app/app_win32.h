@@ -43,7 +43,7 @@ class App : public SettingsScreenHost {
   // SettingsScreenHost
   SettingsStore& Settings() override { return settings_; }
   SharedState& Shared() override { return shared_; }
-  bool WriteSettingsFile() override;
+  bool WriteSettingsFile(HWND owner) override;
   void PutBackCutout() override;
   std::wstring ProgramDirectory() override { return program_dir_; }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/font_face_win32.h"
 #include "core/window_proc_win32.h"
 #include "res/resource.h"
 
@@ -16,25 +17,6 @@ constexpr int kMarkerSize = 32;
 constexpr int kLabelPadding = 2;
 // 14.25 pt, in hundredths of a point.
 constexpr int kLabelPointsX100 = 1425;
-
-// The label's face, then Japanese faces that exist where the first does not.
-constexpr const wchar_t* kLabelFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"Yu Gothic UI", L"Meiryo UI",
-                                          L"Noto Sans CJK JP", L"Noto Sans JP", L"IPAPGothic", L"VL PGothic"};
-
-bool FontFaceExists(HDC dc, const wchar_t* face) {
-  LOGFONTW query{};
-  query.lfCharSet = DEFAULT_CHARSET;
-  wcsncpy_s(query.lfFaceName, face, _TRUNCATE);
-  bool found = false;
-  EnumFontFamiliesExW(
-      dc, &query,
-      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found_flag) -> int {
-        *reinterpret_cast<bool*>(found_flag) = true;
-        return 0;
-      },
-      reinterpret_cast<LPARAM>(&found), 0);
-  return found;
-}
 
 // The mouse buttons held during a move, as the cut-out logic counts them.
 int HeldButtons(WPARAM wparam) {
@@ -110,19 +92,12 @@ CanvasWindow::~CanvasWindow() {
 
 void CanvasWindow::CreateLabelFont() {
   ScopedGetDc screen(nullptr);
-  const wchar_t* face = nullptr;
-  for (const wchar_t* candidate : kLabelFaces) {
-    if (FontFaceExists(screen.get(), candidate)) {
-      face = candidate;
-      break;
-    }
-  }
   LOGFONTW font{};
   font.lfHeight = -MulDiv(kLabelPointsX100, GetDeviceCaps(screen.get(), LOGPIXELSY), 7200);
   font.lfWeight = FW_BOLD;
   font.lfCharSet = SHIFTJIS_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
-  if (face) wcsncpy_s(font.lfFaceName, face, _TRUNCATE);
+  wcsncpy_s(font.lfFaceName, JapaneseFontFace().c_str(), _TRUNCATE);
   label_font_.reset(Check(CreateFontIndirectW(&font), "CreateFontIndirectW"));
 }
 

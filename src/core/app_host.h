@@ -5,6 +5,8 @@
 
 #include "core/settings_store.h"
 
+struct HWND__;  // the system's window handle, HWND; opaque to the portable code
+
 namespace petariko {
 
 // The cut-out window as the menu commands see it.
@@ -25,9 +27,9 @@ class SettingsScreenHost {
   virtual ~SettingsScreenHost() = default;
   virtual SettingsStore& Settings() = 0;
   virtual SharedState& Shared() = 0;
-  // Writes settei.txt from Settings() atomically. On failure it has already told the user
-  // (title "エラー", naming the file) and the values stay in effect for the run.
-  virtual bool WriteSettingsFile() = 0;
+  // Writes settei.txt from Settings() atomically. On failure it has already told the user in a
+  // box owned by `owner` (title "エラー", naming the file) and the values stay in effect.
+  virtual bool WriteSettingsFile(HWND__* owner) = 0;
   // Puts a hidden cut-out back when one exists (blnCutShown).
   virtual void PutBackCutout() = 0;
   // The directory of petariko.exe, without a trailing "\" unless it is a drive's root.

@@ -1,7 +1,9 @@
 #include "core/settings_file.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "core/ui_strings.h"
@@ -45,8 +47,24 @@ std::optional<long long> ParseInteger(std::string_view text) {
   return negative ? -value : value;
 }
 
-template <typename Decoder>
-SettingsParseResult ParseLines(const std::vector<std::string_view>& lines, Decoder decode) {
+// Without a byte-order mark the text is UTF-8 when every line is valid UTF-8 and either some
+// line is not valid in the code page or some character takes three bytes or more: every
+// Japanese character does, and code-page text almost never forms such sequences, while it
+// forms two-byte ones by chance.
+bool ReadsAsUtf8(std::span<const std::string_view> lines, const AnsiCodec& codec) {
+  bool long_sequence = false;
+  bool outside_code_page = false;
+  for (std::string_view line : lines) {
+    if (!DecodeUtf8(line)) return false;
+    long_sequence = long_sequence || std::any_of(line.begin(), line.end(), [](char c) {
+                      return static_cast<unsigned char>(c) >= 0xE0;  // lead of 3 or 4 bytes
+                    });
+    outside_code_page = outside_code_page || !codec.Decode(line);
+  }
+  return long_sequence || outside_code_page;
+}
+
+SettingsParseResult ParseLines(const std::vector<std::string_view>& lines, bool has_bom, const AnsiCodec& codec) {
   if (static_cast<int>(lines.size()) < kSettingsLineCount) {
     return SettingsParseError{SettingsParseError::Kind::kTooFewLines, static_cast<int>(lines.size())};
   }
@@ -61,14 +79,14 @@ SettingsParseResult ParseLines(const std::vector<std::string_view>& lines, Decod
     if (*value < low || *value > high) return SettingsParseError{SettingsParseError::Kind::kOutOfRange, i + 1};
     *numbers[i] = static_cast<int>(*value);
   }
-  for (int i = 0; i < kEntryCount; ++i) {
-    const int program_line = 3 + 2 * i;
-    std::optional<std::wstring> program = decode(lines[program_line]);
-    if (!program) return SettingsParseError{SettingsParseError::Kind::kBadUtf8, program_line + 1};
-    std::optional<std::wstring> gesture = decode(lines[program_line + 1]);
-    if (!gesture) return SettingsParseError{SettingsParseError::Kind::kBadUtf8, program_line + 2};
-    store.strProgram[i] = std::move(*program);
-    store.strGesture[i] = std::move(*gesture);
+  const std::span<const std::string_view> text(lines.data() + 3, 2 * kEntryCount);
+  const bool utf8 = has_bom || ReadsAsUtf8(text, codec);
+  // A line that cannot be read stops the reading: a substitute would be written back on OK.
+  const auto bad = has_bom ? SettingsParseError::Kind::kBadUtf8 : SettingsParseError::Kind::kBadText;
+  for (int i = 0; i < 2 * kEntryCount; ++i) {
+    std::optional<std::wstring> line = utf8 ? DecodeUtf8(text[i]) : codec.Decode(text[i]);
+    if (!line) return SettingsParseError{bad, i + 4};
+    (i % 2 == 0 ? store.strProgram : store.strGesture)[i / 2] = std::move(*line);
   }
   return store;
 }
@@ -129,20 +147,22 @@ std::string SerializeSettings(const SettingsStore& settings, const AnsiCodec& co
     numbers += kLineEnd;
   }
 
-  std::string ansi = numbers;
-  bool fits_code_page = true;
-  for (int i = 0; i < kEntryCount && fits_code_page; ++i) {
-    for (const std::wstring* text : {&settings.strProgram[i], &settings.strGesture[i]}) {
-      std::optional<std::string> bytes = codec.Encode(*text);
-      if (!bytes) {
-        fits_code_page = false;
-        break;
-      }
-      ansi += *bytes;
+  std::vector<std::string> encoded;
+  for (int i = 0; i < 2 * kEntryCount; ++i) {
+    std::optional<std::string> bytes = codec.Encode((i % 2 == 0 ? settings.strProgram : settings.strGesture)[i / 2]);
+    if (!bytes) break;
+    encoded.push_back(std::move(*bytes));
+  }
+  const std::vector<std::string_view> lines(encoded.begin(), encoded.end());
+  // Code-page bytes that would read back as UTF-8 get the mark too, or they would come back changed.
+  if (encoded.size() == 2 * kEntryCount && !ReadsAsUtf8(lines, codec)) {
+    std::string ansi = numbers;
+    for (const std::string& line : encoded) {
+      ansi += line;
       ansi += kLineEnd;
     }
+    return ansi;
   }
-  if (fits_code_page) return ansi;
 
   std::string utf8(kUtf8Bom);
   utf8 += numbers;
@@ -163,11 +183,8 @@ std::string DefaultSettingsBytes() {
 }
 
 SettingsParseResult ParseSettings(std::string_view bytes, const AnsiCodec& codec) {
-  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-    return ParseLines(SplitLines(bytes.substr(kUtf8Bom.size())), [](std::string_view line) { return DecodeUtf8(line); });
-  }
-  return ParseLines(SplitLines(bytes),
-                    [&codec](std::string_view line) { return std::optional<std::wstring>(codec.Decode(line)); });
+  const bool has_bom = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
+  return ParseLines(SplitLines(has_bom ? bytes.substr(kUtf8Bom.size()) : bytes), has_bom, codec);
 }
 
 std::wstring DescribeSettingsError(const SettingsParseError& error) {
@@ -180,6 +197,7 @@ std::wstring DescribeSettingsError(const SettingsParseError& error) {
     case Kind::kNotInteger: return text + ui::kSettingsNotInteger;
     case Kind::kOutOfRange: return text + ui::kSettingsOutOfRange;
     case Kind::kBadUtf8: return text + ui::kSettingsBadUtf8;
+    case Kind::kBadText: return text + ui::kSettingsBadText;
     case Kind::kTooFewLines: break;
   }
   return text;

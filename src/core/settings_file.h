@@ -18,7 +18,8 @@ class AnsiCodec {
   virtual ~AnsiCodec() = default;
   // nullopt when some character has no representation in the code page.
   virtual std::optional<std::string> Encode(std::wstring_view text) const = 0;
-  virtual std::wstring Decode(std::string_view bytes) const = 0;
+  // nullopt when the bytes are not valid in the code page: nothing is read as a substitute.
+  virtual std::optional<std::wstring> Decode(std::string_view bytes) const = 0;
 };
 
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -29,15 +30,18 @@ std::wstring SettingsFilePath(std::wstring_view program_dir);
 // The number format of the file: a sign position (space or '-'), the digits, one space.
 std::string FormatNumber(long long value);
 
-// The whole file. In the ANSI code page when every character fits it; otherwise UTF-8 with
-// a byte-order mark, so that nothing the user entered is lost.
+// The whole file. In the ANSI code page when every character fits it (and the bytes would not
+// be taken for UTF-8 when read back); otherwise UTF-8 with a byte-order mark, so that nothing
+// the user entered is lost.
 std::string SerializeSettings(const SettingsStore& settings, const AnsiCodec& codec);
 
 // The 135-byte file written when none exists.
 std::string DefaultSettingsBytes();
 
 struct SettingsParseError {
-  enum class Kind { kTooFewLines, kNotInteger, kOutOfRange, kBadUtf8 };
+  // kBadUtf8: after a byte-order mark; kBadText: without one, valid neither in the code page
+  // nor as UTF-8.
+  enum class Kind { kTooFewLines, kNotInteger, kOutOfRange, kBadUtf8, kBadText };
   Kind kind;
   int line;  // 1-based line the problem is on; for kTooFewLines the number of lines found
   friend bool operator==(const SettingsParseError&, const SettingsParseError&) = default;
@@ -46,7 +50,8 @@ struct SettingsParseError {
 using SettingsParseResult = std::variant<SettingsStore, SettingsParseError>;
 
 // Reads the file's bytes. Accepts CR LF (and, for hand-edited files, LF or CR alone) as line
-// ends; a leading UTF-8 byte-order mark makes the rest UTF-8.
+// ends; a leading UTF-8 byte-order mark makes the rest UTF-8. Without the mark, text that editors
+// saved as UTF-8 is read as UTF-8, anything else in the code page.
 SettingsParseResult ParseSettings(std::string_view bytes, const AnsiCodec& codec);
 
 // The user-facing description of a parse error: what is wrong and where.

@@ -56,12 +56,14 @@ std::optional<std::string> SystemAnsiCodec::Encode(std::wstring_view text) const
   return bytes;
 }
 
-std::wstring SystemAnsiCodec::Decode(std::string_view bytes) const {
+std::optional<std::wstring> SystemAnsiCodec::Decode(std::string_view bytes) const {
   if (bytes.empty()) return std::wstring();
   const int length = static_cast<int>(bytes.size());
-  const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-  std::wstring text(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-  if (size > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), size);
+  // Invalid bytes fail instead of turning into the code page's default character.
+  const int size = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+  if (size <= 0) return std::nullopt;
+  std::wstring text(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data(), size);
   return text;
 }
 
@@ -106,9 +108,9 @@ std::optional<SettingsStore> LoadSettingsAtStartup(const std::wstring& path) {
   return std::get<SettingsStore>(std::move(result));
 }
 
-bool WriteSettingsFileOrTell(const std::wstring& path, const SettingsStore& settings) {
+bool WriteSettingsFileOrTell(HWND owner, const std::wstring& path, const SettingsStore& settings) {
   if (WriteAtomically(path, SerializeSettings(settings, SystemAnsiCodec()))) return true;
-  ShowMessageBox(nullptr, std::wstring(ui::kSettingsUnwritable) + L"\r\n" + path + L"\r\n" + ui::kSettingsKeptForRun,
+  ShowMessageBox(owner, std::wstring(ui::kSettingsUnwritable) + L"\r\n" + path + L"\r\n" + ui::kSettingsKeptForRun,
                  ui::kTitleError);
   return false;
 }

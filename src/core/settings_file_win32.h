@@ -1,6 +1,8 @@
 // Reading and writing settei.txt on Windows.
 #pragma once
 
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
@@ -8,12 +10,12 @@
 
 namespace petariko {
 
-// The system's ANSI code page, refusing best-fit substitutes so that a character the code page
-// lacks is reported instead of silently changed.
+// The system's ANSI code page, refusing best-fit substitutes and invalid bytes so that nothing
+// is silently changed.
 class SystemAnsiCodec : public AnsiCodec {
  public:
   std::optional<std::string> Encode(std::wstring_view text) const override;
-  std::wstring Decode(std::string_view bytes) const override;
+  std::optional<std::wstring> Decode(std::string_view bytes) const override;
 };
 
 // The directory petariko.exe is in; ends with "\" only at a drive's root.
@@ -25,7 +27,8 @@ std::wstring ProgramDirectory();
 std::optional<SettingsStore> LoadSettingsAtStartup(const std::wstring& path);
 
 // Writes the file whole through a temporary file in the same folder, so that a crash or a
-// full disk never leaves half a file. Tells the user and returns false on failure.
-bool WriteSettingsFileOrTell(const std::wstring& path, const SettingsStore& settings);
+// full disk never leaves half a file. Tells the user in a box owned by `owner`, which takes no
+// input meanwhile, and returns false on failure.
+bool WriteSettingsFileOrTell(HWND owner, const std::wstring& path, const SettingsStore& settings);
 
 }  // namespace petariko

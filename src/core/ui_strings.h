@@ -36,6 +36,7 @@ inline constexpr wchar_t kSettingsTooFewLines[] = L" 行しかありません（
 inline constexpr wchar_t kSettingsNotInteger[] = L"整数ではありません。";
 inline constexpr wchar_t kSettingsOutOfRange[] = L"値が大きすぎるか小さすぎます。";
 inline constexpr wchar_t kSettingsBadUtf8[] = L"UTF-8 として読めない文字があります。";
+inline constexpr wchar_t kSettingsBadText[] = L"システムの文字コードとしても UTF-8 としても読めない文字があります。";
 inline constexpr wchar_t kSettingsLineLabel[] = L" 行目：";
 
 // Trace and cut-out

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/ui_strings.h"
+#include "core/font_face_win32.h"
 #include "core/window_proc_win32.h"
 
 namespace petariko::dialog {
@@ -16,41 +16,6 @@ RECT TwipsRect(int left, int top, int width, int height, UINT dpi) {
   const int x = Twips(left, dpi);
   const int y = Twips(top, dpi);
   return RECT{x, y, x + Twips(width, dpi), y + Twips(height, dpi)};
-}
-
-namespace {
-
-int CALLBACK FoundFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;
-}
-
-bool FontInstalled(const wchar_t* face) {
-  ScopedGetDc screen(nullptr);
-  LOGFONTW lf{};
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-  bool found = false;
-  EnumFontFamiliesExW(screen.get(), &lf, FoundFont, reinterpret_cast<LPARAM>(&found), 0);
-  return found;
-}
-
-std::wstring PickFontFace() {
-  // The classic face first; then faces that ship with current systems or with the test bed.
-  const wchar_t* candidates[] = {ui::kFontPGothic, ui::kFontFallback, L"Meiryo UI",
-                                 L"MS UI Gothic", L"MS PGothic", L"Noto Sans CJK JP",
-                                 L"Noto Sans JP"};
-  for (const wchar_t* face : candidates) {
-    if (FontInstalled(face)) return face;
-  }
-  return ui::kFontFallback;  // the font mapper then picks the closest Japanese face
-}
-
-}  // namespace
-
-const std::wstring& JapaneseFontFace() {
-  static const std::wstring face = PickFontFace();  // fonts do not change under a running dialog
-  return face;
 }
 
 UniqueFont MakeFont(double points, bool bold, bool underline, UINT dpi) {

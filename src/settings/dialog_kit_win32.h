@@ -22,8 +22,7 @@ inline constexpr COLORREF kBlack = RGB(0, 0, 0);
 int Twips(int twips, UINT dpi);
 RECT TwipsRect(int left, int top, int width, int height, UINT dpi);
 
-// "ＭＳ Ｐゴシック" where it is installed, else a Japanese UI font that is.
-const std::wstring& JapaneseFontFace();
+// The program's Japanese face (JapaneseFontFace) at `points` for `dpi`.
 UniqueFont MakeFont(double points, bool bold, bool underline, UINT dpi);
 
 UINT DpiOf(HWND hwnd);

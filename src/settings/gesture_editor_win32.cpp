@@ -128,33 +128,38 @@ void GestureEditorWindow::CreateControls() {
 }
 
 void GestureEditorWindow::Layout(UINT dpi) {
-  heading_font_ = dialog::MakeFont(12, true, false, dpi);
-  display_font_ = dialog::MakeFont(15.75, true, false, dpi);
-  text_font_ = dialog::MakeFont(9, false, false, dpi);
-  fitted_fonts_.clear();
+  // The fonts of the old DPI go only once no control holds them any more.
+  UniqueFont heading_font = dialog::MakeFont(12, true, false, dpi);
+  UniqueFont display_font = dialog::MakeFont(15.75, true, false, dpi);
+  UniqueFont text_font = dialog::MakeFont(9, false, false, dpi);
+  std::vector<UniqueFont> fitted_fonts;
   auto place = [&](HWND control, int left, int top, int width, int height, HFONT font) {
     dialog::MoveChild(control, TwipsRect(left, top, width, height, dpi));
-    dialog::SetFittedFont(control, font, 0, fitted_fonts_);
+    dialog::SetFittedFont(control, font, 0, fitted_fonts);
   };
-  place(path_heading_, 120, 180, 3315, 255, heading_font_.get());
-  place(path_, 300, 600, 2655, 315, text_font_.get());
-  place(browse_, 3060, 600, 675, 315, text_font_.get());
-  place(gesture_heading_, 120, 1200, 3315, 255, heading_font_.get());
-  place(arrows_[0], 720, 1620, 435, 375, text_font_.get());
-  place(arrows_[1], 300, 1980, 435, 375, text_font_.get());
-  place(arrows_[2], 1140, 1980, 435, 375, text_font_.get());
-  place(arrows_[3], 720, 2340, 435, 375, text_font_.get());
+  place(path_heading_, 120, 180, 3315, 255, heading_font.get());
+  place(path_, 300, 600, 2655, 315, text_font.get());
+  place(browse_, 3060, 600, 675, 315, text_font.get());
+  place(gesture_heading_, 120, 1200, 3315, 255, heading_font.get());
+  place(arrows_[0], 720, 1620, 435, 375, text_font.get());
+  place(arrows_[1], 300, 1980, 435, 375, text_font.get());
+  place(arrows_[2], 1140, 1980, 435, 375, text_font.get());
+  place(arrows_[3], 720, 2340, 435, 375, text_font.get());
   // The display fills the inside of Shape1 and draws its own text, so that a tall font's line
   // fits without covering the outline.
   RECT inside = TwipsRect(1800, 1740, 1815, 435, dpi);
   InflateRect(&inside, -1, -1);
   dialog::MoveChild(display_, inside);
-  SendMessageW(display_, WM_SETFONT, reinterpret_cast<WPARAM>(display_font_.get()), FALSE);
-  place(clear_, 2700, 2340, 915, 315, text_font_.get());
-  place(ok_, 120, 3360, 1335, 435, text_font_.get());
-  place(cancel_, 1680, 3360, 1335, 435, text_font_.get());
+  SendMessageW(display_, WM_SETFONT, reinterpret_cast<WPARAM>(display_font.get()), FALSE);
+  place(clear_, 2700, 2340, 915, 315, text_font.get());
+  place(ok_, 120, 3360, 1335, 435, text_font.get());
+  place(cancel_, 1680, 3360, 1335, 435, text_font.get());
   shapes_[0] = TwipsRect(1800, 1740, 1815, 435, dpi);
   shapes_[1] = TwipsRect(480, 1800, 915, 735, dpi);
+  heading_font_ = std::move(heading_font);
+  display_font_ = std::move(display_font);
+  text_font_ = std::move(text_font);
+  fitted_fonts_ = std::move(fitted_fonts);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -191,7 +196,7 @@ void GestureEditorWindow::Browse() {
   ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
   ScopedCurrentDirectory keep_directory;
   // Cancel and dialog errors alike leave the path box as it is.
-  if (!GetOpenFileNameW(&ofn)) return;
+  if (!GetOpenFileNameW(&ofn) || done_) return;  // done_: the editor was closed meanwhile
   file.resize(wcslen(file.c_str()));
   SetWindowTextW(path_, file.c_str());
 }

@@ -64,6 +64,7 @@ void ProgramList::Delete(ProgramListUi& ui) {
 
 void ProgramList::Drop(const std::vector<std::wstring>& paths, ProgramListUi& ui) {
   for (const std::wstring& path : paths) {
+    if (path.empty()) continue;  // a dropped web link or an empty list names no file
     const int row = FirstEmptyRow();
     if (row >= kFull) {
       ui.ShowError(ui::kListFull);  // once per drop: the remaining paths are dropped too

@@ -58,7 +58,7 @@ class ProgramList {
   void Add(ProgramListUi& ui);
   void Edit(ProgramListUi& ui);
   void Delete(ProgramListUi& ui);
-  // Files dropped on the list, in the order the drop listed them.
+  // Files dropped on the list, in the order the drop listed them; empty names add nothing.
   void Drop(const std::vector<std::wstring>& paths, ProgramListUi& ui);
 
   // Rows copied back as they stand, gaps included.

@@ -65,13 +65,13 @@ class SettingsScreen : public ProgramListUi {
   void ShowRows() override;
   std::optional<EditorResult> RunEditor(const std::wstring& path,
                                         const std::wstring& gesture) override {
-    return RunGestureEditor(instance_, hwnd_, path, gesture);
+    return Nested([&] { return RunGestureEditor(instance_, hwnd_, path, gesture); });
   }
   bool Confirm(const std::wstring& text) override {
-    return ShowMessageBox(hwnd_, text, ui::kTitleConfirm, MB_YESNO | MB_DEFBUTTON1) == IDYES;
+    return Nested([&] { return ShowMessageBox(hwnd_, text, ui::kTitleConfirm, MB_YESNO | MB_DEFBUTTON1); }) == IDYES;
   }
   void ShowError(const std::wstring& text) override {
-    ShowMessageBox(hwnd_, text, ui::kTitleError, MB_OK);
+    Nested([&] { return ShowMessageBox(hwnd_, text, ui::kTitleError, MB_OK); });
   }
 
  private:
@@ -89,6 +89,19 @@ class SettingsScreen : public ProgramListUi {
   void Cancel();
   void Close();
 
+  // Runs a box or dialog owned by the screen. Its message loop may deliver a close request (the
+  // screen is disabled, but WM_CLOSE can still be sent); the screen, and with it this object,
+  // stays until the handler that opened the box has finished with them.
+  template <typename Body>
+  auto Nested(Body&& body) -> decltype(body()) {
+    ++nested_loops_;
+    struct Leave {
+      int& depth;
+      ~Leave() { --depth; }
+    } leave{nested_loops_};
+    return body();
+  }
+
   HINSTANCE instance_;
   SettingsScreenHost& host_;
   SettingsWorkingCopy copy_;
@@ -105,6 +118,7 @@ class SettingsScreen : public ProgramListUi {
   HWND add_ = nullptr, edit_ = nullptr, delete_ = nullptr;
   HWND ok_ = nullptr, cancel_ = nullptr, version_ = nullptr;
   bool syncing_list_ = false;  // our own selection changes are not the user's
+  int nested_loops_ = 0;
 
   UniqueFont frame_font_;
   UniqueFont text_font_;
@@ -198,18 +212,19 @@ void SettingsScreen::CreateControls() {
 }
 
 void SettingsScreen::Layout(UINT dpi) {
-  frame_font_ = dialog::MakeFont(12, true, false, dpi);
-  text_font_ = dialog::MakeFont(9, false, false, dpi);
-  for (auto& look : looks_) look.caption_font = frame_font_.get();
+  // The fonts of the old DPI go only once no control holds them any more.
+  UniqueFont frame_font = dialog::MakeFont(12, true, false, dpi);
+  UniqueFont text_font = dialog::MakeFont(9, false, false, dpi);
+  std::vector<UniqueFont> fitted_fonts;
+  for (auto& look : looks_) look.caption_font = frame_font.get();
 
-  fitted_fonts_.clear();
   const int option_circle = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + Twips(60, dpi);
   auto place = [&](HWND control, int left, int top, int width, int height) {
     dialog::MoveChild(control, TwipsRect(left, top, width, height, dpi));
     const bool option = (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_RADIOBUTTON &&
                         GetDlgCtrlID(control) >= kIdOptionBase &&
                         GetDlgCtrlID(control) < kIdOptionBase + kOptionCount;
-    dialog::SetFittedFont(control, text_font_.get(), option ? option_circle : 0, fitted_fonts_);
+    dialog::SetFittedFont(control, text_font.get(), option ? option_circle : 0, fitted_fonts);
   };
   dialog::MoveChild(frames_[0], TwipsRect(120, 180, 4935, 795, dpi));
   dialog::MoveChild(frames_[1], TwipsRect(120, 1140, 4935, 3135, dpi));
@@ -247,6 +262,9 @@ void SettingsScreen::Layout(UINT dpi) {
   place(ok_, 120, 5940, 1335, 435);
   place(cancel_, 1560, 5940, 1335, 435);
   place(version_, 3660, 5940, 1335, 435);
+  frame_font_ = std::move(frame_font);
+  text_font_ = std::move(text_font);
+  fitted_fonts_ = std::move(fitted_fonts);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -286,7 +304,7 @@ void SettingsScreen::OnCommand(int id, int code) {
     case kIdDelete: copy_.list.Delete(*this); break;
     case kIdOk: Ok(); break;
     case kIdCancel: Cancel(); break;
-    case kIdVersion: RunAboutBox(instance_, hwnd_, host_.ProgramDirectory()); break;
+    case kIdVersion: Nested([&] { RunAboutBox(instance_, hwnd_, host_.ProgramDirectory()); }); break;
     default: break;
   }
 }
@@ -320,13 +338,15 @@ void SettingsScreen::OnDrop(HDROP drop) {
 void SettingsScreen::Ok() {
   copy_.hold_time = static_cast<int>(SendMessageW(slider_, TBM_GETPOS, 0, 0));
   copy_.CommitTo(host_.Settings());
-  host_.WriteSettingsFile();  // on failure it has told the user; the new values stay in effect
+  // On failure it has told the user; the new values stay in effect.
+  Nested([&] { return host_.WriteSettingsFile(hwnd_); });
   Close();
 }
 
 void SettingsScreen::Cancel() { Close(); }
 
 void SettingsScreen::Close() {
+  if (nested_loops_ > 0) return;  // one of the screen's boxes is up: it is answered first
   host_.Shared().blnBusy = false;
   host_.PutBackCutout();
   HWND owner = owner_;

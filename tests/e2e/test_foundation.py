@@ -100,6 +100,9 @@ class BadSettingsFileTest(DesktopTestCase):
         "too_few_lines": (DEFAULT_SETTINGS[:-2], "62 行しかありません"),
         "not_an_integer": (settings_with(2, b"right"), "2 行目：整数ではありません。"),
         "hold_time_beyond_16_bits": (settings_with(3, b" 40000 "), "3 行目：値が大きすぎるか小さすぎます。"),
+        "bytes_valid_neither_in_cp932_nor_in_utf8": (
+            settings_with(4, b"C:\\\x85\x40.exe"),
+            "4 行目：システムの文字コードとしても UTF-8 としても読めない文字があります。"),
     }
 
     def check_refused(self, app, expected_fragment):

@@ -16,14 +16,14 @@ YELLOW = (255, 255, 192)
 ORANGE = (255, 192, 128)
 
 
-def settings_file(cut, gesture, hold, entries=()):
-    """The bytes of a settei.txt; entries are (path, gesture) pairs in the file's code page."""
+def settings_file(cut, gesture, hold, entries=(), encoding="cp932"):
+    """The bytes of a settei.txt; entries are (path, gesture) pairs, stored in `encoding`."""
     def number(value):
         return (b"-" if value < 0 else b" ") + str(abs(value)).encode() + b" "
     lines = [number(cut), number(gesture), number(hold)]
     pairs = list(entries) + [("", "")] * (30 - len(entries))
     for path, arrows in pairs:
-        lines += [path.encode("cp932"), arrows.encode("cp932")]
+        lines += [path.encode(encoding), arrows.encode(encoding)]
     return b"".join(line + b"\r\n" for line in lines)
 
 
@@ -137,9 +137,17 @@ class SettingsScreenTest(SettingsScreenCase):
         self.assertEqual(self.desktop.find(**{"class": "#32768", "visible": True}), [])
 
     def test_ok_writes_exactly_the_new_values(self):
-        app = Petariko(self.desktop, settings=settings_file(1, 2, 3, [("C:\\a.exe", "↑")]))
+        # Saved by an editor as UTF-8 without a byte-order mark: read as such, written back in CP932.
+        entry = ("C:\\ツール\\メモ帳.exe", "↑")
+        app = Petariko(self.desktop, settings=settings_file(1, 2, 3, [entry], encoding="utf-8"))
         app.start()
         screen = self.open_screen(app)
+        self.click(self.control(screen, "編集"))  # on row 1, the current row
+        editor = self.desktop.wait_window(**{"class": EDITOR, "visible": True})
+        self.control(editor, entry[0], "Edit")
+        self.control(editor, entry[1], "Static")
+        self.click(self.control(editor, "キャンセル"))
+        self.wait_closed(EDITOR)
         self.click(self.option(screen, "アロージェスチャ", "未使用"))
         self.click(self.option(screen, "ペタリコ", "右"))
         wait_for(lambda: self.options(screen)[("ペタリコ", "右")][0], what="cut-out 右 selected")
@@ -153,7 +161,7 @@ class SettingsScreenTest(SettingsScreenCase):
         self.screenshot("changed")
         self.press_ok(screen)
         self.wait_closed(SCREEN)
-        self.assertEqual(app.settings_bytes(), settings_file(2, 0, 10, [("C:\\a.exe", "↑")]))
+        self.assertEqual(app.settings_bytes(), settings_file(2, 0, 10, [entry]))
         # The screen is gone and the menu opens again: the busy flag was cleared.
         app.open_menu(1)
 
@@ -168,8 +176,15 @@ class SettingsScreenTest(SettingsScreenCase):
         box, children = app.message("エラー")
         self.assertTrue(any(c["text"].startswith("設定ファイルを保存できませんでした。") for c in children),
                         [c["text"] for c in children])
+        # The box belongs to the screen, which takes no clicks meanwhile: キャンセル does nothing.
+        self.assertEqual(box["owner"], screen["hwnd"])
+        self.assertFalse(self.desktop.find(hwnd=screen["hwnd"])[0]["enabled"])
+        self.click(self.control(screen, "キャンセル"))
+        time.sleep(0.5)
+        self.assertTrue(self.desktop.find(hwnd=screen["hwnd"])[0]["visible"])
         app.answer("エラー", "Return")
         self.wait_closed(SCREEN)
+        self.assertIsNone(app.process.poll())
         self.assertTrue(os.path.isdir(app.settings_path))
         # The new values stay in effect: the next opening shows them.
         screen = self.open_screen(app)

@@ -175,7 +175,7 @@ TEST(ProgramListTest, DropOpensOneEditorPerPathOnConsecutiveRows) {
   ScriptedUi ui(list);
   ui.editor_answers.push_back(std::nullopt);
   ui.editor_answers.push_back(EditorResult{L"C:\\b.txt", L"↓"});
-  list.Drop({L"C:\\a.txt", L"C:\\b.txt"}, ui);
+  list.Drop({L"", L"C:\\a.txt", L"", L"C:\\b.txt"}, ui);  // empty names: web links
   ASSERT_EQ(ui.editor_calls.size(), 2u);
   EXPECT_EQ(ui.editor_calls[1].row, 4);
   EXPECT_EQ(list.Row(3), (ProgramEntry{L"C:\\a.txt", L"→"}));

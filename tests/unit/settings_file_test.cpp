@@ -133,8 +133,43 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"HoldTimeBeyond16Bits", WithLine(3, " 32768 "), {Kind::kOutOfRange, 3}},
         BadFile{"ButtonBeyond32Bits", WithLine(1, " 2147483648 "), {Kind::kOutOfRange, 1}},
         BadFile{"HugeDigits", WithLine(2, std::string(400, '9')), {Kind::kOutOfRange, 2}},
-        BadFile{"BrokenUtf8", "\xEF\xBB\xBF" + WithLine(10, "\xE2\x86"), {Kind::kBadUtf8, 10}}),
+        BadFile{"BrokenUtf8", "\xEF\xBB\xBF" + WithLine(10, "\xE2\x86"), {Kind::kBadUtf8, 10}},
+        BadFile{"ValidNeitherInCp932NorAsUtf8", WithLine(6, "C:\\\x85\x40.exe"), {Kind::kBadText, 6}}),
     [](const auto& info) { return info.param.name; });
+
+struct TextCase {
+  const char* name;
+  std::string stored;  // entry 1's path, in a file without a byte-order mark
+  const AnsiCodec* codec;
+  std::wstring read;
+};
+
+class SettingsFileText : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(SettingsFileText, IsReadAsWhatItIs) {
+  EXPECT_EQ(Parsed(WithLine(6, GetParam().stored), *GetParam().codec).strProgram[1], GetParam().read);
+}
+
+const AsciiCodec kAscii;
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, SettingsFileText,
+    ::testing::Values(
+        TextCase{"Ascii", "C:\\a.exe", &kCp932, L"C:\\a.exe"},
+        TextCase{"Cp932Japanese", "C:\\\x83\x81\x83\x82\x92\xA0.exe", &kCp932, L"C:\\メモ帳.exe"},
+        // Also valid CP932 by chance; the three-byte characters tell it apart.
+        TextCase{"Utf8JapaneseWithoutMark", "C:\\\xE3\x83\xA1\xE3\x83\xA2\xE5\xB8\xB3.exe", &kCp932,
+                 L"C:\\メモ帳.exe"},
+        TextCase{"TwoByteUtf8ThatIsCp932Kana", "\xC3\xA9", &kCp932, L"\uFF83\uFF69"},
+        TextCase{"Utf8OutsideTheCodePage", "caf\xC3\xA9", &kAscii, L"caf\u00E9"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(SettingsFile, CodePageBytesThatWouldReadAsUtf8AreWrittenWithTheMark) {
+  SettingsStore store = Parsed(DefaultSettingsBytes());
+  store.strProgram[0] = L"縺ゅ≠";  // E3 81 82 E3 81 82 in CP932: "ああ" in UTF-8
+  const std::string bytes = SerializeSettings(store, kCp932);
+  EXPECT_EQ(bytes.substr(0, 3), kUtf8Bom);
+  EXPECT_EQ(Parsed(bytes), store);
+}
 
 TEST(SettingsFile, LimitsOf16And32BitsStillRead) {
   SettingsStore store = Parsed(WithLine(3, "-32768"));

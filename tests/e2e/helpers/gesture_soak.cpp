@@ -8,6 +8,7 @@
 // 40,000-character path, six equal arrows (all bound to RECORDER_EXE, which must never start),
 // and a path that cannot start. OUTFILE receives one JSON object.
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -66,6 +67,8 @@ std::vector<Move> TraceMoves(int kind) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // The program runs its launches in one single-threaded apartment; so does this helper.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   if (argc < 3) return 2;
   const std::wstring recorder = argv[2];
   const int traces = argc > 3 ? _wtoi(argv[3]) : 1000;

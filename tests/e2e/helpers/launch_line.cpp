@@ -5,6 +5,7 @@
 //
 // LINEFILE holds the command line in UTF-8; OUTFILE receives "result=0|1 elapsed_ms=N".
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdio>
 #include <fstream>
@@ -27,6 +28,8 @@ std::wstring FromUtf8(const std::string& text) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // The program runs its launches in one single-threaded apartment; so does this helper.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   if (argc < 3) return 2;
   std::ifstream in(argv[1], std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

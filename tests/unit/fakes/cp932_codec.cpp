@@ -26,13 +26,15 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
 }  // namespace
 
 std::optional<std::string> Cp932Codec::Encode(std::wstring_view text) const {
-  return Convert("CP932", "WCHAR_T",
-                 std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+  std::optional<std::string> bytes = Convert(
+      "CP932", "WCHAR_T", std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+  // iconv maps a few characters one way only (U+00A5 to 5C); Windows refuses those as best fits.
+  return bytes && Decode(*bytes) == std::wstring(text) ? bytes : std::nullopt;
 }
 
-std::wstring Cp932Codec::Decode(std::string_view bytes) const {
+std::optional<std::wstring> Cp932Codec::Decode(std::string_view bytes) const {
   std::optional<std::string> wide = Convert("WCHAR_T", "CP932", bytes);
-  if (!wide) return L"?";
+  if (!wide) return std::nullopt;
   return std::wstring(reinterpret_cast<const wchar_t*>(wide->data()), wide->size() / sizeof(wchar_t));
 }
 
@@ -45,9 +47,12 @@ std::optional<std::string> AsciiCodec::Encode(std::wstring_view text) const {
   return out;
 }
 
-std::wstring AsciiCodec::Decode(std::string_view bytes) const {
+std::optional<std::wstring> AsciiCodec::Decode(std::string_view bytes) const {
   std::wstring out;
-  for (char c : bytes) out += static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : L'?';
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+    out += static_cast<wchar_t>(c);
+  }
   return out;
 }
 

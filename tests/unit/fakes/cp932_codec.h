@@ -8,14 +8,14 @@ namespace petariko::testing {
 class Cp932Codec : public AnsiCodec {
  public:
   std::optional<std::string> Encode(std::wstring_view text) const override;
-  std::wstring Decode(std::string_view bytes) const override;
+  std::optional<std::wstring> Decode(std::string_view bytes) const override;
 };
 
 // A code page with only ASCII in it, standing in for a system that cannot hold the arrows.
 class AsciiCodec : public AnsiCodec {
  public:
   std::optional<std::string> Encode(std::wstring_view text) const override;
-  std::wstring Decode(std::string_view bytes) const override;
+  std::optional<std::wstring> Decode(std::string_view bytes) const override;
 };
 
 }  // namespace petariko::testing
