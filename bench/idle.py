@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
-"""CPU time of petariko.exe idling under Wine against a bare 100 ms timer program, same run.
+"""CPU time and private memory of petariko.exe idling under Wine against a bare 100 ms timer
+program, same run.
 
 Both run side by side on one private Xvfb and Wine prefix for the same wall time; the ratio of
-their user+system CPU time is printed. Usage: bench/idle.py [seconds]
+their user+system CPU time and the difference of their private memory (what Wine reports as a
+process's own PrivateUsage: its resident anonymous memory) are printed.
+Usage: bench/idle.py [seconds]
 """
 import os
 import sys
@@ -35,6 +38,12 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / TICKS
 
 
+def private_mb(pid):
+    with open(f"/proc/{pid}/status") as f:
+        fields = dict(line.split(":", 1) for line in f if ":" in line)
+    return sum(int(fields.get(k, "0 kB").split()[0]) for k in ("RssAnon", "VmSwap")) / 1024
+
+
 def main():
     seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 60.0
     desktop = e2e_lib.Desktop(name="idle-bench").start()
@@ -58,6 +67,9 @@ def main():
             print(f"ratio petariko / floor = {used[0] / used[1]:.2f}")
         else:
             print("floor used no measurable CPU time; ratio undefined (petariko used %.2f s)" % used[0])
+        memory = [private_mb(p) for p in pids]
+        print(f"private memory: petariko.exe {memory[0]:.2f} MB, bare timer {memory[1]:.2f} MB,"
+              f" difference {memory[0] - memory[1]:.2f} MB (goal <= 2)")
     finally:
         desktop.stop()
 

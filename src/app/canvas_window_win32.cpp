@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/font_face_win32.h"
+#include "core/monitors_win32.h"
 #include "core/window_proc_win32.h"
 #include "res/resource.h"
 
@@ -48,6 +49,15 @@ void DibSurface::Resize(HDC reference, int width, int height) {
   height_ = height;
 }
 
+void DibSurface::Swap(DibSurface& other) {
+  std::swap(dc_, other.dc_);
+  std::swap(bitmap_, other.bitmap_);
+  std::swap(previous_, other.previous_);
+  std::swap(bits_, other.bits_);
+  std::swap(width_, other.width_);
+  std::swap(height_, other.height_);
+}
+
 void DibSurface::Release() {
   if (dc_ && previous_) SelectObject(dc_.get(), previous_);
   previous_ = nullptr;
@@ -81,7 +91,6 @@ CanvasWindow::CanvasWindow(HINSTANCE instance) : instance_(instance) {
             "LoadImageW arrows")));
   arrows_dc_.reset(Check(CreateCompatibleDC(nullptr), "CreateCompatibleDC"));
   arrows_previous_ = SelectObject(arrows_dc_.get(), arrows_.get());
-  CreateLabelFont();
 }
 
 CanvasWindow::~CanvasWindow() {
@@ -90,15 +99,16 @@ CanvasWindow::~CanvasWindow() {
   UnregisterClassW(kCanvasClass, instance_);
 }
 
-void CanvasWindow::CreateLabelFont() {
+void CanvasWindow::CreateLabelFont(int dpi) {
   ScopedGetDc screen(nullptr);
   LOGFONTW font{};
-  font.lfHeight = -MulDiv(kLabelPointsX100, GetDeviceCaps(screen.get(), LOGPIXELSY), 7200);
+  font.lfHeight = -MulDiv(kLabelPointsX100, dpi, 7200);
   font.lfWeight = FW_BOLD;
   font.lfCharSet = SHIFTJIS_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
   wcsncpy_s(font.lfFaceName, JapaneseFontFace().c_str(), _TRUNCATE);
   label_font_.reset(Check(CreateFontIndirectW(&font), "CreateFontIndirectW"));
+  label_font_dpi_ = dpi;
 }
 
 // ---- The frozen screen while tracing ----
@@ -109,11 +119,15 @@ void CanvasWindow::CoverScreen() {
 }
 
 void CanvasWindow::Freeze() {
+  const Rect desktop = VirtualScreen(DisplayMonitors());
   ScopedGetDc screen(nullptr);
-  frozen_.Resize(screen.get(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  // Copied at (0, 0): the window's client area starts at the screen's corner, so the frozen
+  frozen_.Resize(screen.get(), desktop.width(), desktop.height());
+  // Copied from the desktop's corner, where the window's client area starts, so the frozen
   // picture lies exactly over what it shows.
-  Check(BitBlt(frozen_.dc(), 0, 0, frozen_.width(), frozen_.height(), screen.get(), 0, 0, SRCCOPY), "BitBlt");
+  Check(BitBlt(frozen_.dc(), 0, 0, frozen_.width(), frozen_.height(), screen.get(), desktop.left, desktop.top,
+               SRCCOPY),
+        "BitBlt");
+  origin_ = desktop.corner();
   // The frozen bits are read directly by a save; nothing draws on them after this.
   GdiFlush();
   marks_.clear();
@@ -133,7 +147,7 @@ void CanvasWindow::DrawLine(Point from, Point to, Rgb colour) { AddMark({Mark::K
 void CanvasWindow::Show() {
   if (cover_on_show_) {
     cover_on_show_ = false;
-    Check(SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, frozen_.width(), frozen_.height(),
+    Check(SetWindowPos(hwnd(), HWND_TOPMOST, origin_.x, origin_.y, frozen_.width(), frozen_.height(),
                        SWP_FRAMECHANGED | SWP_SHOWWINDOW),
           "SetWindowPos");
   } else {
@@ -143,7 +157,39 @@ void CanvasWindow::Show() {
   UpdateWindow(hwnd());
 }
 
-void CanvasWindow::Hide() { ShowWindow(hwnd(), SW_HIDE); }
+void CanvasWindow::Hide() {
+  ShowWindow(hwnd(), SW_HIDE);
+  // A trace that ends without a cut-out gives the desktop-sized picture back at once; a cut-out
+  // hidden for a menu action keeps its piece.
+  if (!holds_cutout_) ReleasePicture();
+}
+
+void CanvasWindow::ReleasePicture() {
+  frozen_.Release();
+  std::vector<Mark>().swap(marks_);
+  label_.reset();
+  // The system keeps a surface as large as the window, shown or not.
+  SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+}
+
+Rect CanvasWindow::FrozenRect() const {
+  return {origin_.x, origin_.y, origin_.x + frozen_.width(), origin_.y + frozen_.height()};
+}
+
+void CanvasWindow::KeepPiece(const Rect& piece) {
+  if (piece.empty() || piece == FrozenRect()) return;
+  DibSurface kept;
+  kept.Resize(frozen_.dc(), piece.width(), piece.height());
+  const Point from = ToSurface(piece.corner(), origin_);
+  Check(BitBlt(kept.dc(), 0, 0, piece.width(), piece.height(), frozen_.dc(), from.x, from.y, SRCCOPY), "BitBlt");
+  GdiFlush();
+  frozen_.Swap(kept);  // the desktop-sized picture goes with `kept`
+  origin_ = piece.corner();
+  // The window shrinks to the piece, which shows the same pixels at the same places.
+  Check(SetWindowPos(hwnd(), nullptr, piece.left, piece.top, piece.width(), piece.height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS),
+        "SetWindowPos");
+}
 
 void CanvasWindow::WipeToFrozen() {
   marks_.clear();
@@ -152,6 +198,8 @@ void CanvasWindow::WipeToFrozen() {
 }
 
 bool CanvasWindow::ClipToOutline(std::span<const Point> outline) {
+  holds_cutout_ = true;
+  KeepPiece(OutlinePiece(outline, FrozenRect()));
   if (outline.size() < 3) {
     // No polygon: the whole frozen screen becomes the cut-out.
     SetWindowRgn(hwnd(), nullptr, TRUE);
@@ -159,11 +207,17 @@ bool CanvasWindow::ClipToOutline(std::span<const Point> outline) {
   }
   std::vector<POINT> points;
   points.reserve(outline.size());
-  for (const Point& p : outline) points.push_back({p.x, p.y});
+  for (const Point& p : outline) {
+    const Point at = ToSurface(p, origin_);
+    points.push_back({at.x, at.y});
+  }
   UniqueRegion region(
       Check(CreatePolygonRgn(points.data(), static_cast<int>(points.size()), WINDING), "CreatePolygonRgn"));
   RECT box{};
-  if (GetRgnBox(region.get(), &box) == NULLREGION) return false;
+  if (GetRgnBox(region.get(), &box) == NULLREGION) {
+    holds_cutout_ = false;  // the hide that follows gives the piece back
+    return false;
+  }
   Check(SetWindowRgn(hwnd(), region.get(), TRUE), "SetWindowRgn");
   region.release();  // the window owns it now
   return true;
@@ -174,7 +228,10 @@ void CanvasWindow::MoveBy(int dx, int dy) {
   MoveTo({at.x + dx, at.y + dy});
 }
 
-void CanvasWindow::AddMark(const Mark& mark) {
+void CanvasWindow::AddMark(const Mark& screen_mark) {
+  Mark mark = screen_mark;
+  mark.a = ToSurface(mark.a, origin_);
+  mark.b = ToSurface(mark.b, origin_);
   marks_.push_back(mark);
   if (!IsWindowVisible(hwnd())) return;  // painted from marks_ when shown
   ScopedGetDc dc(hwnd());
@@ -208,8 +265,12 @@ void CanvasWindow::DrawArrowCell(int code, Point top_left) {
   AddMark({Mark::Kind::kArrow, top_left, {}, {}, code});
 }
 
-void CanvasWindow::ShowLabel(const std::wstring& caption, Point top_left) {
+void CanvasWindow::ShowLabel(const std::wstring& caption, Point screen_top_left) {
   InvalidateLabel();
+  // Only a gesture that names a program needs the font; at the size of its monitor.
+  const int dpi = MonitorDpi(screen_top_left);
+  if (!label_font_ || dpi != label_font_dpi_) CreateLabelFont(dpi);
+  const Point top_left = ToSurface(screen_top_left, origin_);
   SIZE text{};
   {
     ScopedGetDc dc(hwnd());
@@ -227,6 +288,8 @@ void CanvasWindow::HideLabel() {
   InvalidateLabel();
   label_.reset();
 }
+
+Point CanvasWindow::MonitorCorner(Point screen) { return MonitorOf(screen, DisplayMonitors()).corner(); }
 
 void CanvasWindow::InvalidateLabel() {
   if (label_) InvalidateRect(hwnd(), &label_->rect, FALSE);
@@ -249,7 +312,9 @@ Point CanvasWindow::Position() {
   return {rect.left, rect.top};
 }
 
-void CanvasWindow::ShowAt(Point top_left) {
+void CanvasWindow::ShowAt(Point remembered) {
+  // The monitor it was hidden on may have gone meanwhile.
+  const Point top_left = Reachable(remembered);
   Check(SetWindowPos(hwnd(), nullptr, top_left.x, top_left.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW),
         "SetWindowPos");
 }
@@ -259,7 +324,18 @@ void CanvasWindow::MoveTo(Point top_left) {
         "SetWindowPos");
 }
 
-void CanvasWindow::ResetShape() { SetWindowRgn(hwnd(), nullptr, TRUE); }
+Point CanvasWindow::Reachable(Point top_left) {
+  RECT rect{};
+  Check(GetWindowRect(hwnd(), &rect), "GetWindowRect");
+  return BringBack({top_left.x, top_left.y, top_left.x + rect.right - rect.left, top_left.y + rect.bottom - rect.top},
+                   DisplayMonitors());
+}
+
+void CanvasWindow::ResetShape() {
+  SetWindowRgn(hwnd(), nullptr, TRUE);
+  holds_cutout_ = false;
+  ReleasePicture();
+}
 
 Point CanvasWindow::CursorPos() {
   POINT p{};
@@ -267,8 +343,11 @@ Point CanvasWindow::CursorPos() {
   return {p.x, p.y};
 }
 
-void CanvasWindow::ReadRow(int x, int y, int width, std::uint8_t* bgr) {
-  // Pixels off the frozen screen (an outline drawn on another monitor) are black.
+void CanvasWindow::ReadRow(int screen_x, int screen_y, int width, std::uint8_t* bgr) {
+  const Point at = ToSurface({screen_x, screen_y}, origin_);
+  const int x = at.x;
+  const int y = at.y;
+  // Pixels off the frozen picture are black.
   const int first = std::max(x, 0);
   const int last = std::min(x + width, frozen_.width());
   if (y < 0 || y >= frozen_.height() || first >= last) {
@@ -335,6 +414,14 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_CLOSE:
       // Alt+F4 erases the cut-out; the window itself lives as long as the program.
       if (cutout_) cutout_->OnClose();
+      return 0;
+    case WM_GETDPISCALEDSIZE:
+      return TRUE;  // the size stays: a cut-out shows its pixels one to one on any monitor
+    case WM_DPICHANGED:
+      return 0;  // the suggested size is ignored for the same reason
+    case WM_DISPLAYCHANGE:
+      // A trace finishes on the picture it has; a shown cut-out must stay reachable.
+      if (holds_cutout_ && IsWindowVisible(hwnd())) MoveTo(Reachable(Position()));
       return 0;
     default:
       return DefWindowProcW(hwnd(), message, wparam, lparam);

@@ -1,6 +1,7 @@
-// Form1 as a window on the screen: the full-screen canvas that shows the frozen screen while a
-// trace is drawn, and afterwards the shaped cut-out window. It also keeps the clean frozen
-// screen image (Form4) in a memory bitmap for as long as the cut-out exists.
+// Form1 as a window on the screen: the canvas over the whole desktop (every monitor) that shows
+// the frozen desktop while a trace is drawn, and afterwards the shaped cut-out window. It keeps
+// the clean frozen picture (Form4) in a memory bitmap: the whole desktop while a trace is drawn,
+// then only the piece the cut-out shows, and nothing once the cut-out is erased.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 
 #include "core/colour.h"
 #include "core/gesture_hooks.h"
+#include "core/monitors.h"
 #include "core/point.h"
 #include "core/trace.h"
 #include "core/handles_win32.h"
@@ -31,6 +33,8 @@ class DibSurface {
 
   // Makes the surface width x height (contents undefined); throws Win32Error on failure.
   void Resize(HDC reference, int width, int height);
+  void Release();
+  void Swap(DibSurface& other);
   HDC dc() const { return dc_.get(); }
   int width() const { return width_; }
   int height() const { return height_; }
@@ -38,8 +42,6 @@ class DibSurface {
   const std::uint8_t* Row(int y) const { return bits_ + static_cast<std::size_t>(y) * width_ * 4; }
 
  private:
-  void Release();
-
   UniqueMemoryDc dc_;
   UniqueBitmap bitmap_;
   HGDIOBJ previous_ = nullptr;
@@ -77,20 +79,22 @@ class CanvasWindow : public FrozenScreenWindow,
   void DrawArrowCell(int code, Point top_left) override;
   void ShowLabel(const std::wstring& caption, Point top_left) override;
   void HideLabel() override;
+  Point MonitorCorner(Point screen) override;
 
   // CutoutWindow
   Point Position() override;
   void ShowAt(Point top_left) override;
   void MoveTo(Point top_left) override;
+  // Erasing the cut-out also gives its picture back.
   void ResetShape() override;
   Point CursorPos() override;
 
-  // FrozenImage
+  // FrozenImage, in screen pixels.
   void ReadRow(int x, int y, int width, std::uint8_t* bgr) override;
 
  private:
-  // What has been drawn over the frozen screen since the last freeze, replayed on paint so the
-  // window keeps it while hidden without a second full-screen bitmap.
+  // What has been drawn over the frozen screen since the last freeze, in surface pixels,
+  // replayed on paint so the window keeps it while hidden without a second full-screen bitmap.
   struct Mark {
     enum class Kind { kIcon, kArrow, kLine } kind;
     Point a;
@@ -109,17 +113,26 @@ class CanvasWindow : public FrozenScreenWindow,
   void DrawMark(HDC dc, const Mark& mark);
   void DrawLabel(HDC dc);
   void InvalidateLabel();
-  void CreateLabelFont();
+  void CreateLabelFont(int dpi);
+  Rect FrozenRect() const;
+  void KeepPiece(const Rect& piece);
+  void ReleasePicture();
+  Point Reachable(Point top_left);
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;  // recorded at creation; window_ owns it
   UniqueWindow window_;
   DibSurface frozen_;
+  // The screen position of the frozen picture's corner, which is also the window's corner until
+  // the finished cut-out moves away from where it was drawn.
+  Point origin_;
+  bool holds_cutout_ = false;
   UniqueIcon icon_;
   UniqueMemoryDc arrows_dc_;
   UniqueBitmap arrows_;
   HGDIOBJ arrows_previous_ = nullptr;
-  UniqueFont label_font_;
+  UniqueFont label_font_;  // made when a label is first shown, for its monitor's DPI
+  int label_font_dpi_ = 0;
 
   bool cover_on_show_ = false;
   std::vector<Mark> marks_;

@@ -38,9 +38,13 @@ std::wstring ArrowCharacter(int code) {
   }
 }
 
-Point ArrowCellPosition(int slot) { return {slot * 50, 50}; }
+Point ArrowCellPosition(int slot, Point monitor_corner) {
+  return {monitor_corner.x + slot * 50, monitor_corner.y + 50};
+}
 
 void GestureRecognizer::OnPointStored(Point previous, Point newest) {
+  // The first point stored after the start: `previous` is where the gesture began.
+  if (!monitor_corner_) monitor_corner_ = surface_.MonitorCorner(previous);
   const int code = ClassifyMove(previous, newest);
   // A pause or a wobble inside a stroke must not split it into two equal arrows.
   if (code == kDirectionNone || code == intArrow_[intArrowPos_ - 1]) {
@@ -48,13 +52,13 @@ void GestureRecognizer::OnPointStored(Point previous, Point newest) {
     return;
   }
   intArrow_[intArrowPos_] = code;
-  if (intArrowPos_ <= kArrowSlots) surface_.DrawArrowCell(code, ArrowCellPosition(intArrowPos_));
+  if (intArrowPos_ <= kArrowSlots) surface_.DrawArrowCell(code, ArrowCellPosition(intArrowPos_, *monitor_corner_));
   ++intArrowPos_;
   if (intArrowPos_ > kArrowSlots + 1) {
     // Keep the last five: shift left and redraw the whole row.
     for (int slot = 1; slot <= kArrowSlots; ++slot) {
       intArrow_[slot] = intArrow_[slot + 1];
-      surface_.DrawArrowCell(intArrow_[slot], ArrowCellPosition(slot));
+      surface_.DrawArrowCell(intArrow_[slot], ArrowCellPosition(slot, *monitor_corner_));
     }
     intArrowPos_ = kArrowSlots + 1;
   }
@@ -79,7 +83,8 @@ void GestureRecognizer::LookUp() {
     return;
   }
   const std::wstring& program = settings_.strProgram[found - gestures.begin()];
-  surface_.ShowLabel(ui::kRunProgramPrefix + program + L" ", kLabelPosition);
+  surface_.ShowLabel(ui::kRunProgramPrefix + program + L" ",
+                     {monitor_corner_->x + kLabelPosition.x, monitor_corner_->y + kLabelPosition.y});
   strRunProgram_ = program;
 }
 
@@ -88,6 +93,7 @@ void GestureRecognizer::Clear() {
   intArrowPos_ = 1;
   surface_.HideLabel();
   strRunProgram_.clear();
+  monitor_corner_.reset();
 }
 
 void GestureRecognizer::Reset() { Clear(); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "core/gesture_hooks.h"
@@ -23,14 +24,15 @@ enum Direction : int {
 inline constexpr int kArrowSlots = 5;
 // A stroke must cover more than this many pixels per tick along one axis and less along the other.
 inline constexpr int kStrokeThreshold = 20;
+// From the corner of the monitor on which the gesture began.
 inline constexpr Point kLabelPosition{50, 90};
 
 // The direction of one tick's movement, or kDirectionNone for slow, diagonal or no movement.
 int ClassifyMove(Point previous, Point newest);
 // The arrow character of a code, or an empty string for kDirectionNone.
 std::wstring ArrowCharacter(int code);
-// Where the arrow of slot `slot` (1 to 5) is drawn.
-Point ArrowCellPosition(int slot);
+// Where the arrow of slot `slot` (1 to 5) is drawn, on the monitor whose corner is given.
+Point ArrowCellPosition(int slot, Point monitor_corner);
 
 // Form1's gesture state; the trace calls it through GestureHooks.
 class GestureRecognizer : public GestureHooks {
@@ -62,6 +64,8 @@ class GestureRecognizer : public GestureHooks {
   std::array<int, 11> intArrow_{};
   int intArrowPos_ = 1;
   std::wstring strRunProgram_;
+  // Where the user is looking: the corner of the monitor on which the gesture began.
+  std::optional<Point> monitor_corner_;
 };
 
 }  // namespace petariko

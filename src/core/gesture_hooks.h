@@ -29,6 +29,8 @@ class GestureSurface {
   virtual void DrawArrowCell(int code, Point top_left) = 0;
   virtual void ShowLabel(const std::wstring& caption, Point top_left) = 0;
   virtual void HideLabel() = 0;  // hides the label and empties its caption
+  // The top-left corner of the monitor that shows `screen` (the nearest one when none does).
+  virtual Point MonitorCorner(Point screen) = 0;
 };
 
 // Starts a registered command line without waiting for it.

@@ -114,26 +114,50 @@ def read_png(data):
 
 
 class Desktop:
-    """A private X server with a Wine prefix on it."""
+    """A private X server with a Wine prefix on it.
 
-    def __init__(self, width=1024, height=768, name="e2e"):
+    With `heads` (X rectangles (x, y, width, height), the first one Wine's primary monitor) the
+    Xvfb only carries a nested Xephyr with those Xinerama heads, which Wine sees as monitors;
+    `offset` is then where Windows' (0, 0) lies in X coordinates: X = Windows + offset.
+    """
+
+    def __init__(self, width=1024, height=768, name="e2e", heads=None):
+        self.heads = heads
+        if heads:
+            width = max(x + w for x, _, w, _ in heads)
+            height = max(y + h for _, y, _, h in heads)
         self.width, self.height = width, height
+        self.offset = (heads[0][0], heads[0][1]) if heads else (0, 0)
         self.root = tempfile.mkdtemp(prefix=f"petariko-{name}-", dir=os.environ.get("PETARIKO_E2E_TMP"))
         self.xvfb = None
+        self.nested = None
         self.display = None
         self.env = None
         self.processes = []
 
     # --- life cycle -------------------------------------------------------------------
-    def start(self):
+    @staticmethod
+    def _x_server(argv, env=None):
+        """Starts an X server that picks its own display number; returns (process, display)."""
         read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{self.width}x{self.height}x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        process = subprocess.Popen(argv[:1] + ["-displayfd", str(write_fd)] + argv[1:], env=env,
+                                   pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as f:
-            self.display = ":" + f.readline().strip()
+            return process, ":" + f.readline().strip()
+
+    def start(self):
+        self.xvfb, self.display = self._x_server(
+            ["Xvfb", "-screen", "0", f"{self.width + 64}x{self.height + 32}x24" if self.heads
+             else f"{self.width}x{self.height}x24", "-nolisten", "tcp", "-noreset"])
+        if self.heads:
+            heads = []
+            for x, y, w, h in self.heads:
+                heads += ["-origin", f"{x},{y}", "-screen", f"{w}x{h}"]
+            # RandR off: Wine then takes the monitors from Xinerama.
+            self.nested, self.display = self._x_server(
+                ["Xephyr", *heads, "+xinerama", "-extension", "RANDR", "-nolisten", "tcp", "-noreset"],
+                env=dict(os.environ, DISPLAY=self.display))
         home = os.path.join(self.root, "home")
         tmp = os.path.join(self.root, "tmp")
         os.makedirs(home)
@@ -157,12 +181,13 @@ class Desktop:
     def stop(self):
         with contextlib.suppress(Exception):
             self.kill_wine()
-        if self.xvfb:
-            self.xvfb.terminate()
-            with contextlib.suppress(subprocess.TimeoutExpired):
-                self.xvfb.wait(5)
-            if self.xvfb.poll() is None:
-                self.xvfb.kill()
+        for server in (self.nested, self.xvfb):
+            if server:
+                server.terminate()
+                with contextlib.suppress(subprocess.TimeoutExpired):
+                    server.wait(5)
+                if server.poll() is None:
+                    server.kill()
         shutil.rmtree(self.root, ignore_errors=True)
 
     def kill_wine(self):
@@ -307,6 +332,22 @@ class Petariko:
             self.wait_tray_icon()
         return self.process
 
+    def private_bytes(self):
+        """The program's private memory, as the system reports it (GetProcessMemoryInfo)."""
+        pid = self.host_windows()[0]["pid"]
+        out = os.path.join(self.desktop.root, "memory.json")
+        self.desktop.wine(os.path.join(HELPERS, "probe.exe"), self.desktop.windows_path(out), str(pid), timeout=60)
+        with open(out) as f:
+            reported = json.load(f)["private"]
+        if reported:
+            return reported
+        # Wine 8 tells another process only the swapped-out part; for itself it reports its
+        # resident anonymous memory, which Linux tells us for any process.
+        with open(f"/proc/{self.process.pid}/status") as f:
+            fields = dict(line.split(":", 1) for line in f if ":" in line)
+        assert fields["Name"].strip().lower().startswith("petariko"), fields["Name"]
+        return int(fields["RssAnon"].split()[0]) * 1024 + int(fields.get("VmSwap", "0 kB").split()[0]) * 1024
+
     def host_windows(self):
         return [w for w in self.desktop.windows() if w["class"] == "PetarikoHost"]
 
@@ -346,7 +387,8 @@ class Petariko:
     def choose(self, menu, row):
         """Clicks menu row 0..3: 設定画面, 保存, 消去, 終了 (separators are thinner rows)."""
         offsets = (14, 44, 65, 95)
-        self.desktop.click(menu["left"] + 40, menu["top"] + offsets[row])
+        ox, oy = self.desktop.offset  # the menu's place is in Windows coordinates
+        self.desktop.click(menu["left"] + 40 + ox, menu["top"] + offsets[row] + oy)
 
     def type_into_save_dialog(self, path):
         d = self.desktop
@@ -380,11 +422,13 @@ class Petariko:
 _shared_desktops = {}
 
 
-def shared_desktop(width=1024, height=768):
-    """One Desktop per screen size for the whole run: a Wine prefix takes half a minute to make."""
-    key = (width, height)
+def shared_desktop(width=1024, height=768, heads=None):
+    """One Desktop per screen layout for the whole run: a Wine prefix takes half a minute to make
+    (and keeps the monitor layout it first saw)."""
+    key = (width, height, tuple(heads or ()))
     if key not in _shared_desktops:
-        _shared_desktops[key] = Desktop(width, height, name=f"{width}x{height}").start()
+        name = f"{len(heads)}heads" if heads else f"{width}x{height}"
+        _shared_desktops[key] = Desktop(width, height, name=name, heads=heads).start()
     return _shared_desktops[key]
 
 
@@ -398,11 +442,12 @@ class DesktopTestCase(unittest.TestCase):
     """Tests on the shared Desktop; each test ends the Wine processes it started."""
 
     WIDTH, HEIGHT = 1024, 768
+    HEADS = None
     desktop = None
 
     @classmethod
     def setUpClass(cls):
-        cls.desktop = shared_desktop(cls.WIDTH, cls.HEIGHT)
+        cls.desktop = shared_desktop(cls.WIDTH, cls.HEIGHT, cls.HEADS)
 
     def tearDown(self):
         self.desktop.kill_wine()

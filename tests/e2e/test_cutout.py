@@ -15,6 +15,14 @@ PATTERN_TOP = 60
 OUTLINE = [(200, 150), (600, 160), (650, 500), (250, 520)]
 
 
+def cutout_corner(points, dx=0, dy=0):
+    """Where the finished cut-out window lands, moved by (dx, dy): it holds only the outline's
+    piece, 10 pixels right of and below where it was drawn (one or two points: the whole screen)."""
+    if len(points) < 3:
+        return {"left": 10 + dx, "top": 10 + dy}
+    return {"left": min(x for x, _ in points) + 10 + dx, "top": min(y for _, y in points) + 10 + dy}
+
+
 def inside(point, polygon, margin=3):
     """True when point is inside polygon and at least `margin` pixels from every edge."""
     x, y = point
@@ -73,7 +81,7 @@ class CutoutTest(DesktopTestCase):
         self.desktop.release(1)
         if not pins:
             return self.wait_canvas(visible=False)
-        return self.wait_canvas(visible=True, left=10, top=10)
+        return self.wait_canvas(visible=True, **cutout_corner(points))
 
     def wait_line(self, start, end):
         """Waits until a tick has stored `end`: the segment's middle is drawn over the frozen screen."""
@@ -137,7 +145,7 @@ class CutoutTest(DesktopTestCase):
             self.wait_line(previous, point)
         self.screenshot("traced")
         self.desktop.release(1)
-        canvas = self.wait_canvas(visible=True, left=10, top=10)
+        canvas = self.wait_canvas(visible=True, **cutout_corner(OUTLINE))
         self.assertTrue(canvas["topmost"])
         self.assertIn("region", canvas)
         self.assert_shows_piece(self.screenshot("cutout"), (10, 10))
@@ -151,7 +159,7 @@ class CutoutTest(DesktopTestCase):
             d.move(x, y)
             time.sleep(0.05)
         d.release(1)
-        self.wait_canvas(visible=True, left=110, top=70)
+        self.wait_canvas(visible=True, **cutout_corner(OUTLINE, 100, 60))
         self.assert_shows_piece(self.screenshot("dragged"), (110, 70))
 
         # The watcher ignores the left button while a cut-out exists: holding it still on the
@@ -160,7 +168,8 @@ class CutoutTest(DesktopTestCase):
         d.press(1)
         time.sleep(0.8)
         d.release(1)
-        self.assertEqual((self.canvas()["left"], self.canvas()["top"]), (110, 70))
+        self.assertEqual((self.canvas()["left"], self.canvas()["top"]),
+                         tuple(cutout_corner(OUTLINE, 100, 60).values()))
 
         d.xdotool("click", "--repeat", 2, "--delay", 80, 1)
         self.wait_canvas(visible=False)
@@ -183,7 +192,7 @@ class CutoutTest(DesktopTestCase):
         self.app.message("確認")
         self.assertFalse(self.canvas()["visible"])
         self.app.answer("確認", "n")
-        self.wait_canvas(visible=True, left=10, top=10)
+        self.wait_canvas(visible=True, **cutout_corner(OUTLINE))
 
         d.click(410, 340, 3)
         self.app.choose(d.wait_window(**{"class": "#32768", "visible": True}), 2)  # erase
@@ -202,7 +211,7 @@ class CutoutTest(DesktopTestCase):
         # Hidden while the dialog and the message are up.
         self.assertFalse(self.canvas()["visible"])
         self.app.answer("メッセージ", "Return")
-        self.wait_canvas(visible=True, left=10, top=10)
+        self.wait_canvas(visible=True, **cutout_corner(OUTLINE))
         self.assertEqual(os.listdir(out_dir), ["piece1"])
 
         left, top = min(x for x, _ in OUTLINE), min(y for _, y in OUTLINE)
@@ -220,7 +229,7 @@ class CutoutTest(DesktopTestCase):
         self.desktop.move(300, 250)
         time.sleep(0.1)
         self.desktop.release(1)
-        self.wait_canvas(left=-100, top=-80)
+        self.wait_canvas(**cutout_corner(OUTLINE, -110, -90))
         self.app.choose(self.app.open_menu(1), 1)
         dialog = self.desktop.wait_window(text=SAVE_DIALOG, visible=True)
         children = [w for w in self.desktop.windows() if w.get("root") == dialog["hwnd"]]
@@ -233,7 +242,7 @@ class CutoutTest(DesktopTestCase):
         second = os.path.join(out_dir, "second.bmp")
         self.app.type_into_save_dialog(second)
         self.app.answer("メッセージ", "Return")
-        self.wait_canvas(visible=True, left=-100, top=-80)
+        self.wait_canvas(visible=True, **cutout_corner(OUTLINE, -110, -90))
         with open(second, "rb") as f:
             self.assertEqual(f.read(), first_bytes)
 
@@ -248,7 +257,7 @@ class CutoutTest(DesktopTestCase):
         box, children = self.save_as(kept, expect_title="エラー")
         self.assertIn("保存に失敗しました。", [c["text"] for c in children])
         self.app.answer("エラー", "Return")
-        self.wait_canvas(visible=True, left=-100, top=-80)
+        self.wait_canvas(visible=True, **cutout_corner(OUTLINE, -110, -90))
         self.assertEqual(os.listdir(tiny), ["kept.bmp"], "no temporary file is left")
         with open(kept, "rb") as f:
             self.assertEqual(f.read(), first_bytes[:100000])
@@ -259,7 +268,7 @@ class CutoutTest(DesktopTestCase):
         ids = self.desktop.search(name="^" + SAVE_DIALOG + "$")
         self.desktop.xdotool("windowfocus", "--sync", ids[0], check=False)
         self.desktop.key("Escape")
-        self.wait_canvas(visible=True, left=-100, top=-80)
+        self.wait_canvas(visible=True, **cutout_corner(OUTLINE, -110, -90))
         self.assertEqual(sorted(os.listdir(out_dir)), ["piece1", "second.bmp"])
         self.assertEqual(self.desktop.find(text="メッセージ", visible=True), [])
         self.assertEqual(self.desktop.find(text="エラー", visible=True), [])

@@ -313,7 +313,7 @@ class GestureTest(DesktopTestCase):
         d.release(1)
         canvas = wait_for(lambda: [w for w in d.windows() if w["class"] == "PetarikoCanvas" and w["visible"]],
                           timeout=15, interval=0.1, what="the cut-out")[0]
-        self.assertEqual((canvas["left"], canvas["top"]), (10, 10))
+        self.assertEqual((canvas["left"], canvas["top"]), (450 + 10, 320 + 10))  # the piece's corner
 
         # A save into another folder leaves the current directory where the program started.
         saved = os.path.join(self.desktop.root, "saved pieces")

@@ -166,6 +166,22 @@ TEST_F(GestureTest, ReleaseStartsTheMatchOnceAndClearsForTheNextGesture) {
   EXPECT_EQ(surface_.cells, (std::vector<DrawnCell>{{kDirectionDown, {50, 50}}}));
 }
 
+TEST_F(GestureTest, ArrowsAndLabelAreOnTheMonitorWhereTheGestureBegan) {
+  settings_.strGesture[0] = L"←↑";
+  settings_.strProgram[0] = L"C:\\left.exe";
+  surface_.monitor_corner = {-800, 120};
+  Move(0, 0);
+  Strokes({kDirectionLeft, kDirectionUp});
+  EXPECT_EQ(surface_.corner_asked, (std::vector<Point>{{500, 400}}));
+  EXPECT_EQ(surface_.cells, (std::vector<DrawnCell>{{kDirectionLeft, {-750, 170}}, {kDirectionUp, {-700, 170}}}));
+  EXPECT_EQ(surface_.label_position, (Point{-750, 210}));
+
+  // The next gesture asks again where it begins.
+  recognizer_.Finish();
+  Stroke(kDirectionDown);
+  EXPECT_EQ(surface_.corner_asked.back(), (Point{460, 360}));
+}
+
 TEST_F(GestureTest, ResetAfterTooLongTraceClearsWithoutLaunching) {
   settings_.strGesture[0] = L"↑";
   settings_.strProgram[0] = L"C:\\up.exe";

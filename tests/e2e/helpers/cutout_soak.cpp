@@ -46,18 +46,18 @@ class FixedPathDialog : public petariko::SavePathDialog {
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 
-// Rows read across the frozen screen's edges: black off the screen, the screen's pixels on it.
-bool EdgeRowsRead(petariko::CanvasWindow& canvas) {
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
+// Rows read across the edges of the piece a cut-out keeps: black off it, the screen's pixels on it.
+bool EdgeRowsRead(petariko::CanvasWindow& canvas, const RECT& piece) {
   HDC screen = GetDC(nullptr);
   bool ok = true;
-  for (const POINT start : {POINT{-5, 7}, POINT{width - 6, 9}, POINT{-3, -1}, POINT{2, height}, POINT{width + 1, 3}}) {
+  for (const POINT start : {POINT{piece.left - 5, piece.top + 7}, POINT{piece.right - 6, piece.top + 9},
+                            POINT{piece.left - 3, piece.top - 1}, POINT{piece.left + 2, piece.bottom},
+                            POINT{piece.right + 1, piece.top + 3}}) {
     std::uint8_t row[3 * 13];
     canvas.ReadRow(start.x, start.y, 13, row);
     for (int i = 0; i < 13; ++i) {
       const int x = start.x + i;
-      const bool on = x >= 0 && x < width && start.y >= 0 && start.y < height;
+      const bool on = x >= piece.left && x < piece.right && start.y >= piece.top && start.y < piece.bottom;
       const COLORREF want = on ? GetPixel(screen, x, start.y) : RGB(0, 0, 0);
       ok = ok && row[3 * i] == GetBValue(want) && row[3 * i + 1] == GetGValue(want) && row[3 * i + 2] == GetRValue(want);
     }
@@ -99,7 +99,7 @@ int wmain(int argc, wchar_t** argv) {
     trace.FinishCutout();
     PumpMessages();
     // The desktop does not change during the soak, so the live screen is the frozen one.
-    if (cycle == 0) edge_rows_ok = EdgeRowsRead(canvas);
+    if (cycle == 0) edge_rows_ok = EdgeRowsRead(canvas, {x, 120, x + 321, 401});
 
     // A drag by real window messages, a right press for the menu, and a double-click.
     SetCursorPos(x + 200, 300);

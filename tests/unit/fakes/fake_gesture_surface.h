@@ -21,6 +21,9 @@ class FakeGestureSurface : public GestureSurface {
   bool label_visible = false;
   std::wstring label_caption;
   Point label_position;
+  Point monitor_corner;           // what MonitorCorner answers
+  std::vector<Point> corner_asked;  // the points it was asked about
+
 
   void DrawArrowCell(int code, Point top_left) override { cells.push_back({code, top_left}); }
   void ShowLabel(const std::wstring& caption, Point top_left) override {
@@ -31,6 +34,10 @@ class FakeGestureSurface : public GestureSurface {
   void HideLabel() override {
     label_visible = false;
     label_caption.clear();
+  }
+  Point MonitorCorner(Point screen) override {
+    corner_asked.push_back(screen);
+    return monitor_corner;
   }
 };
 
