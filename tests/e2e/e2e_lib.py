@@ -291,9 +291,13 @@ class Desktop:
     def windows(self):
         """Every Windows window of the prefix, from the probe helper: a list of dicts."""
         out = os.path.join(self.root, "probe.jsonl")
-        with contextlib.suppress(FileNotFoundError):
-            os.remove(out)
-        self.wine(os.path.join(HELPERS, "probe.exe"), self.windows_path(out), check=False, timeout=60)
+        # A window destroyed while the probe walks the list can end the probe early: ask again.
+        for attempt in range(3):
+            with contextlib.suppress(FileNotFoundError):
+                os.remove(out)
+            self.wine(os.path.join(HELPERS, "probe.exe"), self.windows_path(out), check=False, timeout=60)
+            if os.path.exists(out) or attempt == 2:
+                break
         with open(out, encoding="utf-8") as f:
             return [json.loads(line) for line in f if line.strip()]
 
