@@ -17,13 +17,17 @@ import e2e_lib  # noqa: E402
 TICKS = os.sysconf("SC_CLK_TCK")
 
 
-def find_pid(exe_name):
+def find_pid(exe_name, prefix):
+    """The process of this Wine prefix (others may run the same program on the machine)."""
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
             continue
         try:
             with open(f"/proc/{pid}/cmdline", "rb") as f:
                 cmdline = f.read().decode("utf-8", "replace")
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                if b"WINEPREFIX=" + prefix.encode() + b"\0" not in f.read():
+                    continue
         except OSError:
             continue
         # A Wine process's first argument is the Windows path of its program.
@@ -54,8 +58,9 @@ def main():
         with open(os.path.join(e2e_lib.BUILD, "bench", "idle_timer.exe"), "rb") as src, open(floor_exe, "wb") as dst:
             dst.write(src.read())
         desktop.spawn(floor_exe)
-        pids = e2e_lib.wait_for(lambda: (find_pid("petariko.exe"), find_pid("idle_timer.exe"))
-                                if find_pid("petariko.exe") and find_pid("idle_timer.exe") else None,
+        prefix = desktop.env["WINEPREFIX"]
+        pids = e2e_lib.wait_for(lambda: (find_pid("petariko.exe", prefix), find_pid("idle_timer.exe", prefix))
+                                if find_pid("petariko.exe", prefix) and find_pid("idle_timer.exe", prefix) else None,
                                 timeout=20, what="both programs")
         time.sleep(2)  # past start-up
         before = [cpu_seconds(p) for p in pids]

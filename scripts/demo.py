@@ -118,14 +118,15 @@ def scene_cutout(desktop, app):
         time.sleep(0.3)
     shot(desktop, "11-cutout-traced")
     desktop.release(1)
-    e2e_lib.wait_for(lambda: canvas()["left"] == 10, timeout=15, interval=0.1, what="the cut-out")
+    # The cut-out window holds the outline's piece, 10 pixels right of and below where it was drawn.
+    e2e_lib.wait_for(lambda: canvas()["left"] == 210, timeout=15, interval=0.1, what="the cut-out")
     shot(desktop, "12-cutout-pinned")
     desktop.move(400, 300)
     desktop.press(1)
     desktop.move(520, 360)
     time.sleep(0.2)
     desktop.release(1)
-    e2e_lib.wait_for(lambda: canvas()["left"] == 130, timeout=15, interval=0.1, what="the dragged cut-out")
+    e2e_lib.wait_for(lambda: canvas()["left"] == 330, timeout=15, interval=0.1, what="the dragged cut-out")
     shot(desktop, "13-cutout-dragged")
 
     app.choose(app.open_menu(1), 1)

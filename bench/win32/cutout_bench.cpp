@@ -1,8 +1,9 @@
 // Times the two heavy moments of a cut-out against floors measured in the same run:
-//   freeze: the watcher tick that reaches the hold, up to the frozen screen painted on the
-//           topmost window, against one raw full-screen BitBlt into a memory bitmap;
-//   save:   saving a full-screen bounding rectangle, against writing the same number of bytes
-//           raw with CreateFile/WriteFile.
+//   freeze: the watcher tick that reaches the hold, up to the frozen desktop (every monitor)
+//           painted on the topmost window, against one raw BitBlt of the same virtual screen
+//           into a memory bitmap;
+//   save:   saving a bounding rectangle of the whole desktop, against writing the same number
+//           of bytes raw with CreateFile/WriteFile.
 //
 //   cutout_bench.exe OUTFILE SAVE_DIR [REPEATS]
 //
@@ -102,8 +103,10 @@ int wmain(int argc, wchar_t** argv) {
   SetProcessDPIAware();
   const std::wstring save_dir = argv[2];
   const int repeats = argc > 3 ? _wtoi(argv[3]) : 15;
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
 
   petariko::SettingsStore settings;
   settings.lngCutButton = petariko::kButtonLeft;
@@ -120,7 +123,7 @@ int wmain(int argc, wchar_t** argv) {
   petariko::Win32FileWriter writer;
   petariko::Cutout cutout(outline, shared, canvas, dialog, canvas, writer, messages);
 
-  // Floor: one raw full-screen copy into a memory bitmap. Floor and subject alternate so that
+  // Floor: one raw copy of the virtual screen into a memory bitmap. Floor and subject alternate so that
   // the load of a shared machine weighs on both alike.
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -129,7 +132,7 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<double> floor_blits, freezes;
   for (int i = 0; i < repeats; ++i) {
     floor_blits.push_back(TimeOnce([&] {
-      BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+      BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
       GdiFlush();
     }));
     // Back to idle: hidden, nothing held, count reset; then the tick that reaches the hold.
@@ -168,9 +171,11 @@ int wmain(int argc, wchar_t** argv) {
   canvas.Hide();
   PumpMessages();
 
-  // A cut-out whose bounding rectangle is the whole screen but its last row and column.
-  trace.Start(petariko::TraceMode::kCutout, {0, height - 1});
-  for (const Point p : {Point{width - 1, 0}, Point{width - 1, height - 1}, Point{1, 1}}) {
+  // A cut-out whose bounding rectangle is the whole desktop but its last row and column.
+  const int right = left + width - 1;
+  const int bottom = top + height - 1;
+  trace.Start(petariko::TraceMode::kCutout, {left, bottom});
+  for (const Point p : {Point{right, top}, Point{right, bottom}, Point{left + 1, top + 1}}) {
     trace.Step(petariko::TraceMode::kCutout, p);
   }
   trace.FinishCutout();

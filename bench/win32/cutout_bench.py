@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Freeze and save of a cut-out under Wine against floors measured in the same run, at two screen
-sizes. Usage: bench/win32/cutout_bench.py [repeats]   (PETARIKO_BUILD picks the build)"""
+sizes and on a desktop of two monitors (the second left of the primary).
+Usage: bench/win32/cutout_bench.py [repeats]   (PETARIKO_BUILD picks the build; CUTOUT_BENCH_SIZES
+and CUTOUT_BENCH_HEADS, "none" for no two-monitor run, choose the desktops)"""
 import json
 import os
 import subprocess
@@ -10,13 +12,21 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import e2e_lib  # noqa: E402
 
 SIZES = tuple(tuple(int(v) for v in s.split("x")) for s in os.environ.get("CUTOUT_BENCH_SIZES", "1920x1080 3840x2160").split())
+# X heads "x,y,w,h;...", the first the primary: here 1920x1080 with 1280x1024 on its left.
+HEADS = os.environ.get("CUTOUT_BENCH_HEADS", "1280,0,1920,1080;0,0,1280,1024")
 
 
 def main():
     repeats = sys.argv[1] if len(sys.argv) > 1 else "15"
     exe = os.path.join(e2e_lib.BUILD, "bench", "cutout_bench.exe")
-    for width, height in SIZES:
-        desktop = e2e_lib.Desktop(width, height, name=f"cutout-bench-{width}").start()
+    layouts = [(size, None) for size in SIZES]
+    if HEADS != "none":
+        layouts.append((None, [tuple(int(v) for v in head.split(",")) for head in HEADS.split(";")]))
+    for size, heads in layouts:
+        if heads:
+            desktop = e2e_lib.Desktop(name="cutout-bench-heads", heads=heads).start()
+        else:
+            desktop = e2e_lib.Desktop(*size, name=f"cutout-bench-{size[0]}").start()
         try:
             out = os.path.join(desktop.root, "bench.json")
             save_dir = os.path.join(desktop.root, "saves")
@@ -28,6 +38,9 @@ def main():
                 r = json.load(f)
         finally:
             desktop.stop()
+        width, height = r["width"], r["height"]
+        if heads:
+            print(f"{len(heads)} monitors, virtual screen {width}x{height}:")
         print(f"{width}x{height}: freeze {r['freeze_ms']:.1f} ms / raw BitBlt {r['floor_blit_ms']:.1f} ms"
               f" = {r['freeze_ms'] / r['floor_blit_ms']:.2f} (goal <= 1.2)")
         print(f"  (freeze parts: place {r['cover_ms']:.1f} ms, capture {r['capture_ms']:.1f} ms,"

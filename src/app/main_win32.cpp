@@ -1,6 +1,5 @@
 // Start-up: one instance per user session, settings, tray icon, then the message loop.
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <optional>
@@ -31,9 +30,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       if (entered) CoUninitialize();
     }
   } apartment{SUCCEEDED(com)};
-
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
 
   const std::wstring program_dir = ProgramDirectory();
   std::optional<SettingsStore> settings = LoadSettingsAtStartup(SettingsFilePath(program_dir));

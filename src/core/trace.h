@@ -55,9 +55,9 @@ class ColourSequence {
 class FrozenScreenWindow {
  public:
   virtual ~FrozenScreenWindow() = default;
-  // Places the (still hidden) window over the whole screen, topmost.
+  // Places the (still hidden) window over the whole desktop, every monitor, topmost.
   virtual void CoverScreen() = 0;
-  // Copies the screen at (0, 0) onto the window's surface and keeps a clean copy of it.
+  // Copies the desktop from its corner onto the window's surface and keeps a clean copy of it.
   virtual void Freeze() = 0;
   // The program icon (cut-out) or the up arrow (gesture), 32x32 with its corner here.
   virtual void DrawStartMarker(TraceMode mode, Point top_left) = 0;

@@ -50,8 +50,8 @@ class SavePathDialog {
 class FrozenImage {
  public:
   virtual ~FrozenImage() = default;
-  // Fills `bgr` with `width` blue-green-red triplets of row y from column x on; pixels off the
-  // frozen screen are black.
+  // Fills `bgr` with `width` blue-green-red triplets of row y from column x on, in screen pixels;
+  // pixels that the frozen picture does not hold are black.
   virtual void ReadRow(int x, int y, int width, std::uint8_t* bgr) = 0;
 };
 

@@ -417,6 +417,9 @@ void OpenSettingsScreen(HINSTANCE instance, SettingsScreenHost& host) {
     SetForegroundWindow(open);
     return;
   }
+  // The common controls are loaded when the first screen that uses them opens, not at start.
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
   auto* screen = new SettingsScreen(instance, host);  // deleted with its window
   screen->Create();
 }

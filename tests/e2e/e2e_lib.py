@@ -337,16 +337,8 @@ class Petariko:
         return self.process
 
     def private_bytes(self):
-        """The program's private memory, as the system reports it (GetProcessMemoryInfo)."""
-        pid = self.host_windows()[0]["pid"]
-        out = os.path.join(self.desktop.root, "memory.json")
-        self.desktop.wine(os.path.join(HELPERS, "probe.exe"), self.desktop.windows_path(out), str(pid), timeout=60)
-        with open(out) as f:
-            reported = json.load(f)["private"]
-        if reported:
-            return reported
-        # Wine 8 tells another process only the swapped-out part; for itself it reports its
-        # resident anonymous memory, which Linux tells us for any process.
+        """The program's private memory: what Wine reports to the process itself as PrivateUsage
+        (its resident anonymous memory; another process is told only the swapped-out part)."""
         with open(f"/proc/{self.process.pid}/status") as f:
             fields = dict(line.split(":", 1) for line in f if ":" in line)
         assert fields["Name"].strip().lower().startswith("petariko"), fields["Name"]

@@ -45,14 +45,18 @@ def edge_distance(p, a, b):
     return ((px - ax - t * dx) ** 2 + (py - ay - t * dy) ** 2) ** 0.5
 
 
-class CutoutTest(DesktopTestCase):
+class CutoutCase(DesktopTestCase):
+    """A pattern over the whole desktop and the program; helpers take X coordinates."""
+
+    def settings(self):
+        return None
 
     def setUp(self):
         d = self.desktop
-        d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width),
-                str(d.height - PATTERN_TOP))
+        d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), str(-d.offset[0]), str(PATTERN_TOP - d.offset[1]),
+                str(d.width), str(d.height - PATTERN_TOP))
         wait_for(lambda: d.search(name="^pattern$"), what="the pattern window")
-        self.app = Petariko(d)
+        self.app = Petariko(d, settings=self.settings())
         self.app.start()
         self.before = d.screenshot()
 
@@ -81,7 +85,7 @@ class CutoutTest(DesktopTestCase):
         self.desktop.release(1)
         if not pins:
             return self.wait_canvas(visible=False)
-        return self.wait_canvas(visible=True, **cutout_corner(points))
+        return self.wait_canvas(visible=True, **cutout_corner(points, -self.desktop.offset[0], -self.desktop.offset[1]))
 
     def wait_line(self, start, end):
         """Waits until a tick has stored `end`: the segment's middle is drawn over the frozen screen."""
@@ -119,7 +123,10 @@ class CutoutTest(DesktopTestCase):
         box, children = self.app.message(title)
         return [c["text"] for c in children if c["class"] == "Static" and c["text"]]
 
-    # --- tests ----------------------------------------------------------------------------
+
+
+class CutoutTest(CutoutCase):
+
     def test_freeze_is_pixel_identical_and_the_cutout_is_the_outline_moved_by_ten(self):
         canvas = self.freeze_at(OUTLINE[0])
         self.assertTrue(canvas["topmost"])

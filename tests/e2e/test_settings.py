@@ -243,15 +243,16 @@ class CutoutPutBackTest(SettingsScreenCase):
             d.move(*point)
             time.sleep(0.25)
         d.release(1)
-        wait_for(lambda: (lambda c: c["visible"] and (c["left"], c["top"]) == (10, 10))(self.canvas()),
-                 timeout=15, what="the cut-out at 10, 10")
+        # The window holds the outline's piece, 10 pixels right of and below where it was drawn.
+        wait_for(lambda: (lambda c: c["visible"] and (c["left"], c["top"]) == (310, 310))(self.canvas()),
+                 timeout=15, what="the cut-out at 310, 310")
         for button in ("キャンセル", "ＯＫ"):
             screen = self.open_screen(app)
             self.assertFalse(self.canvas()["visible"], "the cut-out hides while the screen is open")
             self.click(self.control(screen, button))
             self.wait_closed(SCREEN)
             canvas = wait_for(lambda: (lambda c: c if c["visible"] else None)(self.canvas()), what="the cut-out back")
-            self.assertEqual((canvas["left"], canvas["top"]), (10, 10), button)
+            self.assertEqual((canvas["left"], canvas["top"]), (310, 310), button)
 
 
 class HighDpiTest(SettingsScreenCase):

@@ -1,12 +1,10 @@
 // Lists the desktop's windows for the end-to-end tests, as one JSON object per line in UTF-8:
 // top-level windows with their class, title, rectangle, styles and shape, and their child
-// controls with text and state, so that tests can check what a user would see by name. With a
-// process id it writes that process's private memory instead: {"private": bytes}.
+// controls with text and state, so that tests can check what a user would see by name.
 //
-//   probe.exe OUTFILE [PID]
+//   probe.exe OUTFILE
 #include <windows.h>
 #include <commctrl.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <string>
@@ -98,17 +96,6 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   FILE* file = _wfopen(argv[1], L"wb");
   if (!file) return 1;
-  if (argc > 2) {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof(counters);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(_wtoi(argv[2])));
-    const bool ok = process && GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                                                    sizeof(counters));
-    if (process) CloseHandle(process);
-    std::fprintf(file, "{\"private\":%llu}\n", ok ? static_cast<unsigned long long>(counters.PrivateUsage) : 0ull);
-    std::fclose(file);
-    return ok ? 0 : 1;
-  }
   Output out{file};
   EnumWindows(EachTopLevel, reinterpret_cast<LPARAM>(&out));
   std::fclose(file);
