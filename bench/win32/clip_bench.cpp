@@ -15,6 +15,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench_kit.h"
 #include "cutout/clipboard_win32.h"
 #include "cutout/cutout_image.h"
 
@@ -22,21 +23,8 @@ namespace {
 
 using petariko::Point;
 
-double NowMs() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using bench_kit::Median;
+using bench_kit::NowMs;
 
 // A frozen screen held in memory, with the varied content of the end-to-end pattern.
 class MemoryScreen : public petariko::FrozenImage {

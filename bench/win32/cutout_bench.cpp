@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_kit.h"
 #include "app/canvas_window_win32.h"
 #include "core/trace.h"
 #include "core/watcher.h"
@@ -27,21 +28,8 @@ namespace {
 
 using petariko::Point;
 
-double NowMs() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using bench_kit::Median;
+using bench_kit::NowMs;
 
 void PumpMessages() {
   MSG message;

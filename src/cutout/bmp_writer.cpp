@@ -4,19 +4,9 @@
 #include <limits>
 #include <vector>
 
+#include "cutout/little_endian.h"
+
 namespace petariko {
-namespace {
-
-void Put16(std::uint8_t* at, std::uint16_t value) {
-  at[0] = static_cast<std::uint8_t>(value);
-  at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void Put32(std::uint8_t* at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-}  // namespace
 
 std::size_t BmpStride(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
 
