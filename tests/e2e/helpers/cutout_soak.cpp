@@ -14,6 +14,7 @@
 
 #include "app/canvas_window_win32.h"
 #include "core/trace.h"
+#include "cutout/clipboard_win32.h"
 #include "cutout/cutout.h"
 #include "cutout/cutout_win32.h"
 #include "helper_kit.h"
@@ -82,7 +83,8 @@ int wmain(int argc, wchar_t** argv) {
   petariko::Trace trace(outline, shared, canvas, gesture, messages);
   FixedPathDialog dialog;
   petariko::Win32FileWriter writer;
-  petariko::Cutout cutout(outline, shared, canvas, dialog, canvas, writer, messages);
+  petariko::Win32CutoutClipboard clipboard(canvas.hwnd());
+  petariko::Cutout cutout(outline, shared, canvas, dialog, canvas, writer, clipboard, messages);
   canvas.AttachCutout(&cutout);
   int menus = 0;
   cutout.SetMenuOpener([&menus] { ++menus; });

@@ -21,6 +21,11 @@ class FakeCutoutWindow : public CutoutWindow {
   Point cursor;
   bool visible = true;
   bool shaped = true;
+  int piece_width = 40;
+  int piece_height = 40;
+  Scale scale;
+  int width = 40;
+  int height = 40;
 
   Point Position() override { return position; }
   void Hide() override {
@@ -38,9 +43,19 @@ class FakeCutoutWindow : public CutoutWindow {
   }
   void ResetShape() override {
     shaped = false;
+    scale = {};
     log_.push_back("reset-shape");
   }
   Point CursorPos() override { return cursor; }
+  int PieceWidth() override { return piece_width; }
+  int PieceHeight() override { return piece_height; }
+  void Zoom(Scale s, const Placement& placement) override {
+    scale = s;
+    position = placement.top_left;
+    width = placement.width;
+    height = placement.height;
+    log_.push_back("zoom " + std::to_string(s.num) + "/" + std::to_string(s.den));
+  }
 
  private:
   CallLog& log_;
@@ -85,6 +100,24 @@ class PatternFrozenImage : public FrozenImage {
       bgr[3 * i + 2] = c.r;
     }
   }
+};
+
+class FakeClipboard : public CutoutClipboard {
+ public:
+  explicit FakeClipboard(CallLog& log) : log_(log) {}
+  bool fail = false;
+  SaveRect piece;
+  std::vector<Point> outline;
+
+  bool Copy(FrozenImage&, const SaveRect& p, std::span<const Point> o) override {
+    log_.push_back("copy");
+    piece = p;
+    outline.assign(o.begin(), o.end());
+    return !fail;
+  }
+
+ private:
+  CallLog& log_;
 };
 
 class FakeFileWriter : public FileWriter {
