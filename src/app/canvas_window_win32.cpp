@@ -242,8 +242,15 @@ UniqueRegion CanvasWindow::OutlineRegion() const {
 }
 
 void CanvasWindow::TakeFocus() {
+  // The system gives the foreground only to the program the user last worked with, and the
+  // trace's button went to the window under it; joined to that program's input for the moment,
+  // the cut-out may take it.
+  const DWORD own = GetCurrentThreadId();
+  const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  const bool joined = foreground != 0 && foreground != own && AttachThreadInput(own, foreground, TRUE);
   SetForegroundWindow(hwnd());
   SetFocus(hwnd());
+  if (joined) AttachThreadInput(own, foreground, FALSE);
 }
 
 void CanvasWindow::Zoom(Scale scale, const Placement& placement) {
