@@ -68,7 +68,7 @@ class CutoutTest : public ::testing::Test {
   FakeSaveDialog dialog{log};
   PatternFrozenImage frozen;
   FakeFileWriter writer{log};
-  FakeClipboard clipboard{log};
+  FakeClipboard clipboard;
   RecordingMessages messages;
   Cutout cutout{outline, shared, window, dialog, frozen, writer, clipboard, messages};
 };
@@ -294,67 +294,41 @@ TEST_F(CutoutTest, OnlyTheCutoutThatWasHiddenIsPutBackAndCloseErases) {
   EXPECT_FALSE(window.visible) << "an erased cut-out never comes back";
 }
 
-TEST_F(CutoutTest, CtrlCCopiesTheSavedRectangleWithTheOutlineInItAndSaysOnlyAFailure) {
+TEST_F(CutoutTest, CtrlCCopiesTheSavedRectangleAndKeysActOnlyOnAShownIdleCutout) {
+  clipboard.fail = true;
   cutout.OnControlKey('C');
   EXPECT_EQ(clipboard.piece, (SaveRect{10, 20, 50, 60}));
   EXPECT_EQ(clipboard.outline, (std::vector<Point>{{0, 0}, {40, 5}, {20, 40}}));
-  EXPECT_TRUE(messages.shown.empty());
-
-  clipboard.fail = true;
-  cutout.OnControlKey('C');
-  EXPECT_EQ(messages.shown, (std::vector<std::pair<std::wstring, std::wstring>>{
-                                {L"クリップボードにコピーできませんでした。", L"エラー"}}));
+  const std::pair<std::wstring, std::wstring> failed{L"クリップボードにコピーできませんでした。", L"エラー"};
+  EXPECT_EQ(messages.shown, (std::vector{failed}));
   EXPECT_FALSE(shared.blnBusy);
-  EXPECT_EQ(log, (std::vector<std::string>{"copy", "copy"}));
-}
-
-TEST_F(CutoutTest, CtrlSSavesAsTheMenuDoesAndKeysDoNothingWithoutAShownIdleCutout) {
-  cutout.OnControlKey('S');
-  EXPECT_EQ(log, (std::vector<std::string>{"hide", "dialog", "write", "show 10,10"}));
-  ExpectSaveEndedWith({{L"保存が終了しました。", L"メッセージ"}});
 
   log.clear();
-  cutout.OnControlKey('X');
   shared.blnBusy = true;
-  cutout.OnControlKey('C');
+  cutout.OnControlKey('S');
   shared.blnBusy = false;
   cutout.HideForLater();
-  cutout.OnControlKey('C');
-  cutout.OnControlKey('S');
+  for (char key : {'C', 'S'}) cutout.OnControlKey(key);
   cutout.OnWheel(120, {20, 20});
-  cutout.PutBack();
   shared.blnCutShown = false;  // the frozen screen of a trace
   for (char key : {'C', 'S', '0'}) cutout.OnControlKey(key);
   cutout.OnWheel(120, {20, 20});
-  EXPECT_EQ(log, (std::vector<std::string>{"hide", "show 10,10"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"hide"}));
 }
 
-TEST_F(CutoutTest, WheelZoomsAroundTheCursorKeptByDragsAndHidingCtrl0UndoesItAndErasingEndsIt) {
+TEST_F(CutoutTest, ZoomHoldsTheDraggedPointCtrl0UndoesItAndTheNextCutoutStartsAtOneToOne) {
   cutout.OnWheel(120, {30, 30});
-  EXPECT_EQ(window.scale, (Scale{5, 4}));
-  EXPECT_EQ((std::vector{window.position.x, window.position.y, window.width, window.height}),
-            (std::vector{5, 5, 50, 50}));
-
-  // A drag under way holds the picture point under the cursor through a zoom.
+  EXPECT_EQ(window.position, (Point{5, 5}));  // 5/4, picture pixel 20 still under the cursor
   cutout.OnMouseDown(kMouseLeft, {25, 25});
   window.cursor = {30, 30};
-  cutout.OnWheel(120, {30, 30});
+  cutout.OnWheel(120, {30, 30});  // 3/2, at (0, 0)
   window.cursor = {130, 230};
   cutout.OnMouseMove(kMouseLeft);
-  cutout.OnMouseUp();
-  EXPECT_EQ(window.scale, (Scale{3, 2}));
   EXPECT_EQ(window.position, (Point{100, 200}));
-
-  cutout.HideForLater();
-  cutout.PutBack();
-  cutout.OnWheel(-240, {130, 230});
-  EXPECT_EQ(window.scale, (Scale{1, 1}));
-  cutout.OnWheel(-120, {130, 230});
   cutout.OnControlKey('0');
   EXPECT_EQ(window.scale, (Scale{1, 1}));
-  EXPECT_EQ((std::vector{window.width, window.height}), (std::vector{40, 40}));
+  EXPECT_EQ(window.width, 40);
 
-  // The next cut-out starts at 100 % with its own size.
   cutout.OnWheel(120, {0, 0});
   cutout.OnDoubleClick();
   shared.blnCutShown = true;

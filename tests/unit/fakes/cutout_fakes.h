@@ -22,10 +22,8 @@ class FakeCutoutWindow : public CutoutWindow {
   bool visible = true;
   bool shaped = true;
   int piece_width = 40;
-  int piece_height = 40;
   Scale scale;
   int width = 40;
-  int height = 40;
 
   Point Position() override { return position; }
   void Hide() override {
@@ -48,13 +46,11 @@ class FakeCutoutWindow : public CutoutWindow {
   }
   Point CursorPos() override { return cursor; }
   int PieceWidth() override { return piece_width; }
-  int PieceHeight() override { return piece_height; }
+  int PieceHeight() override { return 40; }
   void Zoom(Scale s, const Placement& placement) override {
     scale = s;
     position = placement.top_left;
     width = placement.width;
-    height = placement.height;
-    log_.push_back("zoom " + std::to_string(s.num) + "/" + std::to_string(s.den));
   }
 
  private:
@@ -104,20 +100,15 @@ class PatternFrozenImage : public FrozenImage {
 
 class FakeClipboard : public CutoutClipboard {
  public:
-  explicit FakeClipboard(CallLog& log) : log_(log) {}
   bool fail = false;
   SaveRect piece;
   std::vector<Point> outline;
 
   bool Copy(FrozenImage&, const SaveRect& p, std::span<const Point> o) override {
-    log_.push_back("copy");
     piece = p;
     outline.assign(o.begin(), o.end());
     return !fail;
   }
-
- private:
-  CallLog& log_;
 };
 
 class FakeFileWriter : public FileWriter {
