@@ -21,6 +21,7 @@
 #include "app/canvas_window_win32.h"
 #include "core/trace.h"
 #include "core/watcher.h"
+#include "cutout/clipboard_win32.h"
 #include "cutout/cutout.h"
 #include "cutout/cutout_win32.h"
 
@@ -109,7 +110,8 @@ int wmain(int argc, wchar_t** argv) {
   petariko::Watcher watcher(settings, shared, input, trace);
   FixedPathDialog dialog;
   petariko::Win32FileWriter writer;
-  petariko::Cutout cutout(outline, shared, canvas, dialog, canvas, writer, messages);
+  petariko::Win32CutoutClipboard clipboard(canvas.hwnd());
+  petariko::Cutout cutout(outline, shared, canvas, dialog, canvas, writer, clipboard, messages);
 
   // Floor: one raw copy of the virtual screen into a memory bitmap. Floor and subject alternate so that
   // the load of a shared machine weighs on both alike.

@@ -10,6 +10,7 @@
 #include "core/trace.h"
 #include "core/ui_strings.h"
 #include "core/window_proc_win32.h"
+#include "cutout/clipboard_win32.h"
 #include "cutout/cutout.h"
 #include "cutout/cutout_win32.h"
 #include "launcher/launcher_win32.h"
@@ -36,7 +37,8 @@ struct App::Parts {
         gesture(app.settings_, canvas, launcher),
         trace(outline, app.shared_, canvas, gesture, messages),
         dialog(app.host_.get()),
-        cutout(outline, app.shared_, canvas, dialog, canvas, writer, messages) {
+        clipboard(app.host_.get()),
+        cutout(outline, app.shared_, canvas, dialog, canvas, writer, clipboard, messages) {
     canvas.AttachCutout(&cutout);
     cutout.SetMenuOpener([&app] { app.ShowPopupMenu(); });
   }
@@ -49,6 +51,7 @@ struct App::Parts {
   Trace trace;
   Win32SaveDialog dialog;
   Win32FileWriter writer;
+  Win32CutoutClipboard clipboard;
   Cutout cutout;
 };
 

@@ -28,6 +28,16 @@ int HeldButtons(WPARAM wparam) {
   return held;
 }
 
+// The key of a WM_KEYDOWN as the cut-out logic names it: letters and digits as upper-case
+// characters (their virtual-key codes), the keypad's digits as the others.
+char ControlKey(WPARAM virtual_key) {
+  if (virtual_key >= VK_NUMPAD0 && virtual_key <= VK_NUMPAD9) return static_cast<char>('0' + virtual_key - VK_NUMPAD0);
+  if ((virtual_key >= '0' && virtual_key <= '9') || (virtual_key >= 'A' && virtual_key <= 'Z')) {
+    return static_cast<char>(virtual_key);
+  }
+  return 0;
+}
+
 }  // namespace
 
 void DibSurface::Resize(HDC reference, int width, int height) {
@@ -200,27 +210,62 @@ void CanvasWindow::WipeToFrozen() {
 bool CanvasWindow::ClipToOutline(std::span<const Point> outline) {
   holds_cutout_ = true;
   KeepPiece(OutlinePiece(outline, FrozenRect()));
+  piece_outline_.clear();
   if (outline.size() < 3) {
     // No polygon: the whole frozen screen becomes the cut-out.
     SetWindowRgn(hwnd(), nullptr, TRUE);
+    TakeFocus();
     return true;
   }
-  std::vector<POINT> points;
-  points.reserve(outline.size());
-  for (const Point& p : outline) {
-    const Point at = ToSurface(p, origin_);
-    points.push_back({at.x, at.y});
-  }
-  UniqueRegion region(
-      Check(CreatePolygonRgn(points.data(), static_cast<int>(points.size()), WINDING), "CreatePolygonRgn"));
-  RECT box{};
-  if (GetRgnBox(region.get(), &box) == NULLREGION) {
+  for (const Point& p : outline) piece_outline_.push_back(ToSurface(p, origin_));
+  UniqueRegion region = OutlineRegion();
+  if (!region) {
     holds_cutout_ = false;  // the hide that follows gives the piece back
     return false;
   }
   Check(SetWindowRgn(hwnd(), region.get(), TRUE), "SetWindowRgn");
   region.release();  // the window owns it now
+  // Ctrl+C works at once, without a click on the cut-out first.
+  TakeFocus();
   return true;
+}
+
+UniqueRegion CanvasWindow::OutlineRegion() const {
+  std::vector<POINT> points;
+  points.reserve(piece_outline_.size());
+  for (const Point& p : ScaleOutline(piece_outline_, scale_)) points.push_back({p.x, p.y});
+  UniqueRegion region(
+      Check(CreatePolygonRgn(points.data(), static_cast<int>(points.size()), WINDING), "CreatePolygonRgn"));
+  RECT box{};
+  if (GetRgnBox(region.get(), &box) == NULLREGION) return {};
+  return region;
+}
+
+void CanvasWindow::TakeFocus() {
+  // The system gives the foreground only to the program the user last worked with, and the
+  // trace's button went to the window under it; joined to that program's input for the moment,
+  // the cut-out may take it.
+  const DWORD own = GetCurrentThreadId();
+  const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  const bool joined = foreground != 0 && foreground != own && AttachThreadInput(own, foreground, TRUE);
+  SetForegroundWindow(hwnd());
+  SetFocus(hwnd());
+  if (joined) AttachThreadInput(own, foreground, FALSE);
+}
+
+void CanvasWindow::Zoom(Scale scale, const Placement& placement) {
+  scale_ = scale;
+  if (piece_outline_.size() >= 3) {
+    // A sliver reduced to nothing keeps its previous shape rather than becoming unreachable.
+    if (UniqueRegion region = OutlineRegion()) {
+      Check(SetWindowRgn(hwnd(), region.get(), FALSE), "SetWindowRgn");
+      region.release();
+    }
+  }
+  Check(SetWindowPos(hwnd(), nullptr, placement.top_left.x, placement.top_left.y, placement.width, placement.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS),
+        "SetWindowPos");
+  InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void CanvasWindow::MoveBy(int dx, int dy) {
@@ -317,6 +362,7 @@ void CanvasWindow::ShowAt(Point remembered) {
   const Point top_left = Reachable(remembered);
   Check(SetWindowPos(hwnd(), nullptr, top_left.x, top_left.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW),
         "SetWindowPos");
+  TakeFocus();
 }
 
 void CanvasWindow::MoveTo(Point top_left) {
@@ -334,6 +380,8 @@ Point CanvasWindow::Reachable(Point top_left) {
 void CanvasWindow::ResetShape() {
   SetWindowRgn(hwnd(), nullptr, TRUE);
   holds_cutout_ = false;
+  piece_outline_.clear();
+  scale_ = {};
   ReleasePicture();
 }
 
@@ -411,6 +459,13 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_LBUTTONDBLCLK:
       if (cutout_) cutout_->OnDoubleClick();
       return 0;
+    case WM_KEYDOWN:
+      if (cutout_ && GetKeyState(VK_CONTROL) < 0) cutout_->OnControlKey(ControlKey(wparam));
+      return 0;
+    case WM_MOUSEWHEEL:
+      // The wheel's position is in screen pixels.
+      if (cutout_) cutout_->OnWheel(GET_WHEEL_DELTA_WPARAM(wparam), client);
+      return 0;
     case WM_CLOSE:
       // Alt+F4 erases the cut-out; the window itself lives as long as the program.
       if (cutout_) cutout_->OnClose();
@@ -431,9 +486,21 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
 void CanvasWindow::Paint() {
   ScopedPaint paint(hwnd());
   const RECT& area = paint.paint().rcPaint;
-  if (frozen_.dc()) {
+  if (frozen_.dc() && scale_ == Scale{}) {
     BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, frozen_.dc(),
            area.left, area.top, SRCCOPY);
+  } else if (frozen_.dc()) {
+    // The whole piece onto the whole window, so that partial repaints meet without seams.
+    if (QualityFor(scale_) == StretchQuality::kCrisp) {
+      SetStretchBltMode(paint.get(), COLORONCOLOR);
+    } else {
+      SetStretchBltMode(paint.get(), HALFTONE);
+      SetBrushOrgEx(paint.get(), 0, 0, nullptr);
+    }
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    StretchBlt(paint.get(), 0, 0, client.right, client.bottom, frozen_.dc(), 0, 0, frozen_.width(), frozen_.height(),
+               SRCCOPY);
   }
   for (const Mark& mark : marks_) DrawMark(paint.get(), mark);
   if (label_) DrawLabel(paint.get());

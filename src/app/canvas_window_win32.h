@@ -19,6 +19,7 @@
 #include "core/trace.h"
 #include "core/handles_win32.h"
 #include "cutout/cutout.h"
+#include "cutout/zoom.h"
 
 namespace petariko {
 
@@ -61,7 +62,7 @@ class CanvasWindow : public FrozenScreenWindow,
   CanvasWindow& operator=(const CanvasWindow&) = delete;
 
   HWND hwnd() const { return hwnd_; }
-  // Mouse events on the cut-out go to this cut-out (drag, erase, menu).
+  // Mouse and key events on the cut-out go to this cut-out (drag, zoom, erase, menu, copy).
   void AttachCutout(Cutout* cutout) { cutout_ = cutout; }
 
   // FrozenScreenWindow
@@ -88,6 +89,9 @@ class CanvasWindow : public FrozenScreenWindow,
   // Erasing the cut-out also gives its picture back.
   void ResetShape() override;
   Point CursorPos() override;
+  int PieceWidth() override { return frozen_.width(); }
+  int PieceHeight() override { return frozen_.height(); }
+  void Zoom(Scale scale, const Placement& placement) override;
 
   // FrozenImage, in screen pixels.
   void ReadRow(int x, int y, int width, std::uint8_t* bgr) override;
@@ -118,6 +122,9 @@ class CanvasWindow : public FrozenScreenWindow,
   void KeepPiece(const Rect& piece);
   void ReleasePicture();
   Point Reachable(Point top_left);
+  // The window's shape: the piece's outline at the window's scale; empty when it encloses nothing.
+  UniqueRegion OutlineRegion() const;
+  void TakeFocus();
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;  // recorded at creation; window_ owns it
@@ -127,6 +134,9 @@ class CanvasWindow : public FrozenScreenWindow,
   // the finished cut-out moves away from where it was drawn.
   Point origin_;
   bool holds_cutout_ = false;
+  // The cut-out's outline in piece pixels (none: the whole piece shows) and its zoom.
+  std::vector<Point> piece_outline_;
+  Scale scale_;
   UniqueIcon icon_;
   UniqueMemoryDc arrows_dc_;
   UniqueBitmap arrows_;

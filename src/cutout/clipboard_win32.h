@@ -24,6 +24,18 @@ namespace petariko {
 bool CopyCutoutToClipboard(HWND owner, FrozenImage& source, const SaveRect& piece,
                            std::span<const Point> outline_in_piece);
 
+// The cut-out's copy on the clipboard, owned by `owner`.
+class Win32CutoutClipboard : public CutoutClipboard {
+ public:
+  explicit Win32CutoutClipboard(HWND owner) : owner_(owner) {}
+  bool Copy(FrozenImage& source, const SaveRect& piece, std::span<const Point> outline_in_piece) override {
+    return CopyCutoutToClipboard(owner_, source, piece, outline_in_piece);
+  }
+
+ private:
+  HWND owner_;
+};
+
 // The PNG file of `height` rows of `width` blue-green-red-alpha pixels (straight alpha), row y
 // handed out by `row`, in a movable memory block of exactly its size. Empty on failure. Needs
 // COM on the calling thread.

@@ -1,6 +1,7 @@
 #include "cutout/cutout.h"
 
 #include <exception>
+#include <vector>
 
 #include "core/ui_strings.h"
 
@@ -44,6 +45,57 @@ void Cutout::EndDrag() {
   lngGrabY_ = 0;
 }
 
+void Cutout::OnControlKey(char key) {
+  if (!Shown() || shared_.blnBusy) return;
+  switch (key) {
+    case 'C': Copy(); break;
+    case 'S': SaveFromMenu(); break;
+    case '0':
+      if (zoom_) ApplyZoom(zoom_->Reset(window_.Position()));
+      break;
+    default: break;
+  }
+}
+
+void Cutout::OnWheel(int delta, Point cursor) {
+  if (!Shown()) return;
+  ApplyZoom(CurrentZoom().Wheel(delta, window_.Position(), cursor));
+}
+
+CutoutZoom& Cutout::CurrentZoom() {
+  if (!zoom_) zoom_.emplace(window_.PieceWidth(), window_.PieceHeight());
+  return *zoom_;
+}
+
+void Cutout::ApplyZoom(const std::optional<Placement>& placement) {
+  if (!placement) return;
+  window_.Zoom(zoom_->scale(), *placement);
+  if (intDragging_) {
+    // The drag goes on holding the picture point that is now under the cursor.
+    const Point cursor = window_.CursorPos();
+    lngGrabX_ = cursor.x - placement->top_left.x;
+    lngGrabY_ = cursor.y - placement->top_left.y;
+  }
+}
+
+void Cutout::Copy() {
+  // One to one whatever the zoom: the rectangle a save writes, the shape the window has.
+  const SaveRect rect = BoundingRect(outline_);
+  std::vector<Point> in_piece;
+  for (const Point& p : outline_.Points()) in_piece.push_back({p.x - rect.left, p.y - rect.top});
+  bool copied = false;
+  try {
+    copied = clipboard_.Copy(frozen_, rect, in_piece);
+  } catch (const std::exception&) {
+    copied = false;
+  }
+  if (copied) return;
+  // No second copy or save from the keyboard while the message is up.
+  shared_.blnBusy = true;
+  messages_.Show(ui::kCopyFailed, ui::kTitleError);
+  shared_.blnBusy = false;
+}
+
 void Cutout::OnTrayNotify(int mouse_message) {
   if (shared_.blnBusy) return;
   if (mouse_message == kTrayLeftButtonDown || mouse_message == kTrayRightButtonDown) OpenMenu();
@@ -73,6 +125,7 @@ void Cutout::Erase() {
   HideForLater();
   hidden_for_later_ = false;
   window_.ResetShape();
+  zoom_.reset();  // the next cut-out starts at 100 %
   shared_.blnCutShown = false;
   outline_.Clear();
 }

@@ -1,6 +1,6 @@
-// The cut-out window's behaviour: dragging, erasing, hiding it for a menu action and putting it
-// back, the popup menu from the tray icon and from the window, and saving the outline's
-// bounding rectangle of the frozen screen as a BMP file.
+// The cut-out window's behaviour: dragging, zooming, erasing, hiding it for a menu action and
+// putting it back, the popup menu from the tray icon and from the window, saving the outline's
+// bounding rectangle of the frozen screen as a BMP file and copying it to the clipboard.
 #pragma once
 
 #include <functional>
@@ -14,6 +14,7 @@
 #include "core/trace.h"
 #include "core/user_messages.h"
 #include "cutout/bmp_writer.h"
+#include "cutout/zoom.h"
 
 namespace petariko {
 
@@ -34,8 +35,13 @@ class CutoutWindow {
   virtual void Hide() = 0;       // keeps the shape
   virtual void ShowAt(Point top_left) = 0;
   virtual void MoveTo(Point top_left) = 0;
-  virtual void ResetShape() = 0;  // back to a plain rectangle covering the whole window
+  virtual void ResetShape() = 0;  // back to a plain rectangle covering the whole window, at 100 %
   virtual Point CursorPos() = 0;
+  // The piece of the frozen screen the window shows, in picture pixels: its size at 100 %.
+  virtual int PieceWidth() = 0;
+  virtual int PieceHeight() = 0;
+  // Shows the piece at `scale`, its shape scaled with it, in the window placed at `placement`.
+  virtual void Zoom(Scale scale, const Placement& placement) = 0;
 };
 
 // The save dialog. Returns the chosen full path, or nothing when the user cancelled or the
@@ -74,6 +80,15 @@ struct SaveRect {
   friend bool operator==(const SaveRect&, const SaveRect&) = default;
 };
 
+// The clipboard as the copy of a cut-out uses it.
+class CutoutClipboard {
+ public:
+  virtual ~CutoutClipboard() = default;
+  // Puts `piece` of `source` on the clipboard one to one, opaque inside `outline_in_piece`
+  // (points relative to the piece's corner) and transparent outside. False when it could not.
+  virtual bool Copy(FrozenImage& source, const SaveRect& piece, std::span<const Point> outline_in_piece) = 0;
+};
+
 // Least and greatest x and y over the outline's slots, skipping (0, 0) as an empty slot. The
 // greatest column and row are not part of the picture.
 SaveRect BoundingRect(const OutlineStore& outline);
@@ -81,13 +96,14 @@ SaveRect BoundingRect(const OutlineStore& outline);
 class Cutout : public CutoutControl {
  public:
   Cutout(OutlineStore& outline, SharedState& shared, CutoutWindow& window, SavePathDialog& dialog,
-         FrozenImage& frozen, FileWriter& writer, UserMessages& messages)
+         FrozenImage& frozen, FileWriter& writer, CutoutClipboard& clipboard, UserMessages& messages)
       : outline_(outline),
         shared_(shared),
         window_(window),
         dialog_(dialog),
         frozen_(frozen),
         writer_(writer),
+        clipboard_(clipboard),
         messages_(messages) {}
 
   // Opens PMENU; set by the application.
@@ -101,6 +117,12 @@ class Cutout : public CutoutControl {
   // The system's close command (Alt+F4) on the window: the erase, as a double-click; during a
   // trace (no cut-out yet) it does nothing.
   void OnClose() { Erase(); }
+  // A key pressed with Ctrl held on the cut-out window, as its upper-case character: C copies,
+  // S saves as the menu does, 0 shows the cut-out one to one again. During a trace nothing.
+  void OnControlKey(char key);
+  // The wheel on the cut-out window, in the system's units (positive: away from the user),
+  // with the cursor at `cursor` in screen pixels.
+  void OnWheel(int delta, Point cursor);
 
   // The tray icon's callback with the mouse message it carries.
   void OnTrayNotify(int mouse_message);
@@ -116,6 +138,9 @@ class Cutout : public CutoutControl {
 
  private:
   void Erase();
+  void Copy();
+  CutoutZoom& CurrentZoom();
+  void ApplyZoom(const std::optional<Placement>& placement);
   void OpenMenu() {
     if (open_menu_) open_menu_();
   }
@@ -133,6 +158,7 @@ class Cutout : public CutoutControl {
   SavePathDialog& dialog_;
   FrozenImage& frozen_;
   FileWriter& writer_;
+  CutoutClipboard& clipboard_;
   UserMessages& messages_;
   std::function<void()> open_menu_;
 
@@ -141,6 +167,8 @@ class Cutout : public CutoutControl {
   bool hidden_for_later_ = false;
   int lngGrabX_ = 0;
   int lngGrabY_ = 0;
+  // The shown cut-out's zoom, made at its first wheel turn; gone with the cut-out.
+  std::optional<CutoutZoom> zoom_;
   // The dialog offers the name chosen at the previous save of this run.
   std::wstring last_file_name_;
 };

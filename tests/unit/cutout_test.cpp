@@ -68,8 +68,9 @@ class CutoutTest : public ::testing::Test {
   FakeSaveDialog dialog{log};
   PatternFrozenImage frozen;
   FakeFileWriter writer{log};
+  FakeClipboard clipboard;
   RecordingMessages messages;
-  Cutout cutout{outline, shared, window, dialog, frozen, writer, messages};
+  Cutout cutout{outline, shared, window, dialog, frozen, writer, clipboard, messages};
 };
 
 TEST_F(CutoutTest, DragKeepsTheGrabbedPointUnderTheCursorWhileOnlyLeftIsHeld) {
@@ -291,6 +292,50 @@ TEST_F(CutoutTest, OnlyTheCutoutThatWasHiddenIsPutBackAndCloseErases) {
   EXPECT_TRUE(messages.shown.empty());
   cutout.PutBack();
   EXPECT_FALSE(window.visible) << "an erased cut-out never comes back";
+}
+
+TEST_F(CutoutTest, CtrlCCopiesTheSavedRectangleAndKeysActOnlyOnAShownIdleCutout) {
+  clipboard.fail = true;
+  cutout.OnControlKey('C');
+  EXPECT_EQ(clipboard.piece, (SaveRect{10, 20, 50, 60}));
+  EXPECT_EQ(clipboard.outline, (std::vector<Point>{{0, 0}, {40, 5}, {20, 40}}));
+  const std::pair<std::wstring, std::wstring> failed{L"クリップボードにコピーできませんでした。", L"エラー"};
+  EXPECT_EQ(messages.shown, (std::vector{failed}));
+  EXPECT_FALSE(shared.blnBusy);
+
+  log.clear();
+  shared.blnBusy = true;
+  cutout.OnControlKey('S');
+  shared.blnBusy = false;
+  cutout.HideForLater();
+  for (char key : {'C', 'S'}) cutout.OnControlKey(key);
+  cutout.OnWheel(120, {20, 20});
+  shared.blnCutShown = false;  // the frozen screen of a trace
+  for (char key : {'C', 'S', '0'}) cutout.OnControlKey(key);
+  cutout.OnWheel(120, {20, 20});
+  EXPECT_EQ(log, (std::vector<std::string>{"hide"}));
+}
+
+TEST_F(CutoutTest, ZoomHoldsTheDraggedPointCtrl0UndoesItAndTheNextCutoutStartsAtOneToOne) {
+  cutout.OnWheel(120, {30, 30});
+  EXPECT_EQ(window.position, (Point{5, 5}));  // 5/4, picture pixel 20 still under the cursor
+  cutout.OnMouseDown(kMouseLeft, {25, 25});
+  window.cursor = {30, 30};
+  cutout.OnWheel(120, {30, 30});  // 3/2, at (0, 0)
+  window.cursor = {130, 230};
+  cutout.OnMouseMove(kMouseLeft);
+  EXPECT_EQ(window.position, (Point{100, 200}));
+  cutout.OnControlKey('0');
+  EXPECT_EQ(window.scale, (Scale{1, 1}));
+  EXPECT_EQ(window.width, 40);
+
+  cutout.OnWheel(120, {0, 0});
+  cutout.OnDoubleClick();
+  shared.blnCutShown = true;
+  window.piece_width = 8;
+  cutout.OnWheel(480, {0, 0});
+  EXPECT_EQ(window.scale, (Scale{3, 1}));
+  EXPECT_EQ(window.width, 24);
 }
 
 }  // namespace

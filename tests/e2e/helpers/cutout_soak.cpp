@@ -1,5 +1,5 @@
 // Runs many cut-outs through the program's real canvas, trace and cut-out code: freeze, trace,
-// finish, drag, an occasional save, erase by double-click. Reports the process's GDI and USER
+// finish, drag, zoom, an occasional save, erase by double-click. Reports the process's GDI and USER
 // object counts after the first cycle (which makes the frozen-screen bitmap that lives on) and
 // after the last, so that a leak of one object per cycle shows up as a difference.
 //
@@ -14,6 +14,7 @@
 
 #include "app/canvas_window_win32.h"
 #include "core/trace.h"
+#include "cutout/clipboard_win32.h"
 #include "cutout/cutout.h"
 #include "cutout/cutout_win32.h"
 #include "helper_kit.h"
@@ -82,7 +83,8 @@ int wmain(int argc, wchar_t** argv) {
   petariko::Trace trace(outline, shared, canvas, gesture, messages);
   FixedPathDialog dialog;
   petariko::Win32FileWriter writer;
-  petariko::Cutout cutout(outline, shared, canvas, dialog, canvas, writer, messages);
+  petariko::Win32CutoutClipboard clipboard(canvas.hwnd());
+  petariko::Cutout cutout(outline, shared, canvas, dialog, canvas, writer, clipboard, messages);
   canvas.AttachCutout(&cutout);
   int menus = 0;
   cutout.SetMenuOpener([&menus] { ++menus; });
@@ -107,6 +109,9 @@ int wmain(int argc, wchar_t** argv) {
     SetCursorPos(x + 230, 320);
     SendMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, At(x + 220, 310));
     SendMessageW(hwnd, WM_LBUTTONUP, 0, At(x + 220, 310));
+    // A notch up and two down: every zoom replaces the window's shape.
+    SendMessageW(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), At(x + 230, 320));
+    SendMessageW(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)), At(x + 230, 320));
     SendMessageW(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, At(x + 190, 290));
     SendMessageW(hwnd, WM_RBUTTONUP, 0, At(x + 190, 290));
     if (cycle % 20 == 0) {

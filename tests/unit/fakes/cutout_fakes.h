@@ -21,6 +21,9 @@ class FakeCutoutWindow : public CutoutWindow {
   Point cursor;
   bool visible = true;
   bool shaped = true;
+  int piece_width = 40;
+  Scale scale;
+  int width = 40;
 
   Point Position() override { return position; }
   void Hide() override {
@@ -38,9 +41,17 @@ class FakeCutoutWindow : public CutoutWindow {
   }
   void ResetShape() override {
     shaped = false;
+    scale = {};
     log_.push_back("reset-shape");
   }
   Point CursorPos() override { return cursor; }
+  int PieceWidth() override { return piece_width; }
+  int PieceHeight() override { return 40; }
+  void Zoom(Scale s, const Placement& placement) override {
+    scale = s;
+    position = placement.top_left;
+    width = placement.width;
+  }
 
  private:
   CallLog& log_;
@@ -84,6 +95,19 @@ class PatternFrozenImage : public FrozenImage {
       bgr[3 * i + 1] = c.g;
       bgr[3 * i + 2] = c.r;
     }
+  }
+};
+
+class FakeClipboard : public CutoutClipboard {
+ public:
+  bool fail = false;
+  SaveRect piece;
+  std::vector<Point> outline;
+
+  bool Copy(FrozenImage&, const SaveRect& p, std::span<const Point> o) override {
+    piece = p;
+    outline.assign(o.begin(), o.end());
+    return !fail;
   }
 };
 
