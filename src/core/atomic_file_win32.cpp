@@ -37,6 +37,7 @@ std::wstring TemporaryPathFor(const std::wstring& path) {
 
 bool WriteFileAtomically(const std::wstring& path, const std::function<bool(ByteSink&)>& produce) {
   const std::wstring temp = TemporaryPathFor(path);
+  const bool replaces = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   bool ok = false;
   {
     UniqueKernelHandle file(
@@ -48,8 +49,9 @@ bool WriteFileAtomically(const std::wstring& path, const std::function<bool(Byte
     } catch (...) {
       ok = false;
     }
-    // The data must be on the disk before the name points at it.
-    ok = ok && FlushFileBuffers(file.get());
+    // Over an existing file the data must be on the disk before the name points at it, or a
+    // power cut could leave neither the old picture nor the new; a new name risks nothing.
+    ok = ok && (!replaces || FlushFileBuffers(file.get()));
     ok = CloseHandle(file.release()) && ok;
   }
   if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

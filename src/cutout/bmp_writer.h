@@ -30,6 +30,6 @@ std::array<std::uint8_t, kBmpHeaderSize> BmpHeader(int width, int height);
 
 // Writes the whole file; false when the size does not fit or the sink fails. Rows are gathered
 // into writes of about `chunk_bytes` (at least one row).
-bool WriteBmp(int width, int height, const BmpRowSource& row, ByteSink& sink, std::size_t chunk_bytes = 256 << 10);
+bool WriteBmp(int width, int height, const BmpRowSource& row, ByteSink& sink, std::size_t chunk_bytes = 1 << 20);
 
 }  // namespace petariko
