@@ -110,7 +110,6 @@ CanvasWindow::~CanvasWindow() {
 }
 
 void CanvasWindow::CreateLabelFont(int dpi) {
-  ScopedGetDc screen(nullptr);
   LOGFONTW font{};
   font.lfHeight = -MulDiv(kLabelPointsX100, dpi, 7200);
   font.lfWeight = FW_BOLD;
