@@ -213,17 +213,16 @@ bool CanvasWindow::ClipToOutline(std::span<const Point> outline) {
   if (outline.size() < 3) {
     // No polygon: the whole frozen screen becomes the cut-out.
     SetWindowRgn(hwnd(), nullptr, TRUE);
-    TakeFocus();
-    return true;
+  } else {
+    for (const Point& p : outline) piece_outline_.push_back(ToSurface(p, origin_));
+    UniqueRegion region = OutlineRegion();
+    if (!region) {
+      holds_cutout_ = false;  // the hide that follows gives the piece back
+      return false;
+    }
+    Check(SetWindowRgn(hwnd(), region.get(), TRUE), "SetWindowRgn");
+    region.release();  // the window owns it now
   }
-  for (const Point& p : outline) piece_outline_.push_back(ToSurface(p, origin_));
-  UniqueRegion region = OutlineRegion();
-  if (!region) {
-    holds_cutout_ = false;  // the hide that follows gives the piece back
-    return false;
-  }
-  Check(SetWindowRgn(hwnd(), region.get(), TRUE), "SetWindowRgn");
-  region.release();  // the window owns it now
   // Ctrl+C works at once, without a click on the cut-out first.
   TakeFocus();
   return true;
