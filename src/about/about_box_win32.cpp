@@ -9,10 +9,10 @@
 
 #include "about/help.h"
 #include "core/ui_strings.h"
-#include "core/handles_win32.h"
-#include "core/window_proc_win32.h"
+#include "win32/handles_win32.h"
+#include "win32/window_proc_win32.h"
 #include "res/resource.h"
-#include "settings/dialog_kit_win32.h"
+#include "win32/dialog_kit_win32.h"
 
 namespace petariko {
 namespace {

@@ -2,14 +2,15 @@
 
 #include <utility>
 
+#include "about/about_box_win32.h"
 #include "app/canvas_window_win32.h"
 #include "core/gesture.h"
-#include "core/message_box_win32.h"
+#include "win32/message_box_win32.h"
 #include "core/settings_file.h"
 #include "core/settings_file_win32.h"
 #include "core/trace.h"
 #include "core/ui_strings.h"
-#include "core/window_proc_win32.h"
+#include "win32/window_proc_win32.h"
 #include "cutout/clipboard_win32.h"
 #include "cutout/cutout.h"
 #include "cutout/cutout_win32.h"
@@ -122,6 +123,8 @@ bool App::WriteSettingsFile(HWND owner) { return WriteSettingsFileOrTell(owner, 
 void App::PutBackCutout() {
   if (shared_.blnCutShown) parts_->cutout.PutBack();
 }
+
+void App::RunAboutBox(HWND owner) { petariko::RunAboutBox(instance_, owner, program_dir_); }
 
 void App::ShowPopupMenu() {
   POINT at{};

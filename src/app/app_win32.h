@@ -13,7 +13,7 @@
 #include "core/tray_retry.h"
 #include "core/tray_win32.h"
 #include "core/watcher.h"
-#include "core/handles_win32.h"
+#include "win32/handles_win32.h"
 
 namespace petariko {
 
@@ -46,6 +46,7 @@ class App : public SettingsScreenHost {
   bool WriteSettingsFile(HWND owner) override;
   void PutBackCutout() override;
   std::wstring ProgramDirectory() override { return program_dir_; }
+  void RunAboutBox(HWND owner) override;
 
  private:
   enum MenuId : UINT { kMenuOption = 1, kMenuSave, kMenuDelete, kMenuEnd };

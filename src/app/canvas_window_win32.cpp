@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/font_face_win32.h"
+#include "win32/font_face_win32.h"
 #include "core/monitors_win32.h"
-#include "core/window_proc_win32.h"
+#include "win32/window_proc_win32.h"
 #include "res/resource.h"
 
 namespace petariko {

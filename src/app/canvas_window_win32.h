@@ -17,7 +17,7 @@
 #include "core/monitors.h"
 #include "core/point.h"
 #include "core/trace.h"
-#include "core/handles_win32.h"
+#include "win32/handles_win32.h"
 #include "cutout/cutout.h"
 #include "cutout/zoom.h"
 

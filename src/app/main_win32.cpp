@@ -7,7 +7,7 @@
 #include "app/app_win32.h"
 #include "core/settings_file.h"
 #include "core/settings_file_win32.h"
-#include "core/handles_win32.h"
+#include "win32/handles_win32.h"
 #include "settings/settings_screen_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {

@@ -34,6 +34,8 @@ class SettingsScreenHost {
   virtual void PutBackCutout() = 0;
   // The directory of petariko.exe, without a trailing "\" unless it is a drive's root.
   virtual std::wstring ProgramDirectory() = 0;
+  // Runs the about box, owned by `owner`, until the user closes it.
+  virtual void RunAboutBox(HWND__* owner) = 0;
 };
 
 }  // namespace petariko

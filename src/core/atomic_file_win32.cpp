@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/handles_win32.h"
+#include "win32/handles_win32.h"
 
 namespace petariko {
 namespace {

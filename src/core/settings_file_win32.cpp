@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/atomic_file_win32.h"
-#include "core/message_box_win32.h"
+#include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
-#include "core/handles_win32.h"
+#include "win32/handles_win32.h"
 
 namespace petariko {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <span>
 
-#include "core/handles_win32.h"
+#include "win32/handles_win32.h"
 #include "core/point.h"
 #include "cutout/cutout.h"
 

@@ -8,12 +8,12 @@
 #include <array>
 #include <vector>
 
-#include "core/message_box_win32.h"
+#include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
-#include "core/current_directory_win32.h"
-#include "core/handles_win32.h"
-#include "core/window_proc_win32.h"
-#include "settings/dialog_kit_win32.h"
+#include "win32/current_directory_win32.h"
+#include "win32/handles_win32.h"
+#include "win32/window_proc_win32.h"
+#include "win32/dialog_kit_win32.h"
 #include "settings/gesture_editor.h"
 
 namespace petariko {

@@ -10,12 +10,11 @@
 #include <array>
 #include <vector>
 
-#include "about/about_box_win32.h"
-#include "core/message_box_win32.h"
+#include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
-#include "core/handles_win32.h"
-#include "core/window_proc_win32.h"
-#include "settings/dialog_kit_win32.h"
+#include "win32/handles_win32.h"
+#include "win32/window_proc_win32.h"
+#include "win32/dialog_kit_win32.h"
 #include "settings/gesture_editor_win32.h"
 #include "settings/working_copy.h"
 
@@ -304,7 +303,7 @@ void SettingsScreen::OnCommand(int id, int code) {
     case kIdDelete: copy_.list.Delete(*this); break;
     case kIdOk: Ok(); break;
     case kIdCancel: Cancel(); break;
-    case kIdVersion: Nested([&] { RunAboutBox(instance_, hwnd_, host_.ProgramDirectory()); }); break;
+    case kIdVersion: Nested([&] { host_.RunAboutBox(hwnd_); }); break;
     default: break;
   }
 }

@@ -1,8 +1,8 @@
-#include "core/font_face_win32.h"
+#include "win32/font_face_win32.h"
 
 #include <windows.h>
 
-#include "core/handles_win32.h"
+#include "win32/handles_win32.h"
 #include "core/ui_strings.h"
 
 namespace petariko {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/handles_win32.h"
+#include "win32/handles_win32.h"
 
 namespace petariko::dialog {
 

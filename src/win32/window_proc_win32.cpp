@@ -1,4 +1,4 @@
-#include "core/window_proc_win32.h"
+#include "win32/window_proc_win32.h"
 
 #include <utility>
 

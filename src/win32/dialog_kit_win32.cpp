@@ -1,12 +1,12 @@
-#include "settings/dialog_kit_win32.h"
+#include "win32/dialog_kit_win32.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "core/font_face_win32.h"
-#include "core/window_proc_win32.h"
+#include "win32/font_face_win32.h"
+#include "win32/window_proc_win32.h"
 
 namespace petariko::dialog {
 
