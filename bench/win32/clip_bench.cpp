@@ -29,7 +29,7 @@ using bench_kit::NowMs;
 // A frozen screen held in memory, with the varied content of the end-to-end pattern.
 class MemoryScreen : public petariko::FrozenImage {
  public:
-  MemoryScreen(int width, int height) : width_(width), bgr_(static_cast<std::size_t>(width) * height * 3) {
+  MemoryScreen(int width, int height) : width_(width), height_(height), bgr_(static_cast<std::size_t>(width) * height * 3) {
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
         std::uint8_t* p = &bgr_[(static_cast<std::size_t>(y) * width + x) * 3];
@@ -39,12 +39,14 @@ class MemoryScreen : public petariko::FrozenImage {
       }
     }
   }
+  petariko::SaveRect Extent() override { return {0, 0, width_, height_}; }
   void ReadRow(int x, int y, int width, std::uint8_t* bgr) override {
     std::memcpy(bgr, &bgr_[(static_cast<std::size_t>(y) * width_ + x) * 3], static_cast<std::size_t>(width) * 3);
   }
 
  private:
   int width_;
+  int height_;
   std::vector<std::uint8_t> bgr_;
 };
 

@@ -29,12 +29,24 @@ constexpr UINT_PTR kTrayRetryTimer = 2;
 
 }  // namespace
 
+Point DesktopInput::CursorPos() {
+  POINT p{};
+  GetCursorPos(&p);
+  return {p.x, p.y};
+}
+
+bool DesktopInput::IsOverOwnWindow(Point screen) {
+  const HWND under = WindowFromPoint({screen.x, screen.y});
+  DWORD process = 0;
+  return under && GetWindowThreadProcessId(under, &process) != 0 && process == GetCurrentProcessId();
+}
+
 // Form1's visible roles and what hangs off them, built after the host window exists.
 struct App::Parts {
   explicit Parts(App& app)
       : messages(app.host_.get()),
         canvas(app.instance_),
-        launcher([this] { canvas.Hide(); }),
+        launcher([this] { canvas.Hide(); }, messages),
         gesture(app.settings_, canvas, launcher),
         trace(outline, app.shared_, canvas, gesture, messages),
         dialog(app.host_.get()),
@@ -195,7 +207,13 @@ void App::OnMenuOption() {
   // A second settings screen is never opened; the open one closes through OK or Cancel.
   if (shared_.blnBusy) return;
   shared_.blnBusy = true;
-  OpenSettingsScreen(instance_, *this);
+  try {
+    OpenSettingsScreen(instance_, *this);
+  } catch (const ActionFailed&) {
+    // No screen could be made: nothing is left waiting for it.
+    shared_.blnBusy = false;
+    PutBackCutout();
+  }
 }
 
 void App::OnMenuEnd() {

@@ -21,11 +21,9 @@ namespace petariko {
 class DesktopInput : public InputPort {
  public:
   bool IsKeyDown(int virtual_key) override { return (GetAsyncKeyState(virtual_key) & 0x8000) != 0; }
-  Point CursorPos() override {
-    POINT p{};
-    GetCursorPos(&p);
-    return {p.x, p.y};
-  }
+  Point CursorPos() override;
+  bool ButtonsSwapped() override { return GetSystemMetrics(SM_SWAPBUTTON) != 0; }
+  bool IsOverOwnWindow(Point screen) override;
 };
 
 class App : public SettingsScreenHost {

@@ -207,6 +207,15 @@ void CanvasWindow::WipeToFrozen() {
 }
 
 bool CanvasWindow::ClipToOutline(std::span<const Point> outline) {
+  try {
+    return ClipTo(outline);
+  } catch (const ActionFailed&) {
+    ResetShape();  // nothing half-made is left: the hide that follows finds a plain window
+    throw;
+  }
+}
+
+bool CanvasWindow::ClipTo(std::span<const Point> outline) {
   holds_cutout_ = true;
   KeepPiece(OutlinePiece(outline, FrozenRect()));
   piece_outline_.clear();
@@ -220,8 +229,7 @@ bool CanvasWindow::ClipToOutline(std::span<const Point> outline) {
       holds_cutout_ = false;  // the hide that follows gives the piece back
       return false;
     }
-    Check(SetWindowRgn(hwnd(), region.get(), TRUE), "SetWindowRgn");
-    region.release();  // the window owns it now
+    SetShape(std::move(region), true);
   }
   // Ctrl+C works at once, without a click on the cut-out first.
   TakeFocus();
@@ -239,31 +247,64 @@ UniqueRegion CanvasWindow::OutlineRegion() const {
   return region;
 }
 
+void CanvasWindow::SetShape(UniqueRegion region, bool redraw) {
+  const auto give = [&](UniqueRegion& shape) {
+    CheckCall("SetWindowRgn", [&] { return SetWindowRgn(hwnd(), shape.get(), redraw); });
+    shape.release();  // the window owns it now
+  };
+  try {
+    give(region);
+    return;
+  } catch (const Win32Error&) {
+    // The region of an outline that crosses itself can come out of the polygon in a form the
+    // window system refuses; the same area rebuilt from its own rectangles is accepted.
+  }
+  const DWORD size = Check(GetRegionData(region.get(), 0, nullptr), "GetRegionData");
+  std::vector<DWORD> data((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+  auto* rectangles = reinterpret_cast<RGNDATA*>(data.data());
+  Check(GetRegionData(region.get(), size, rectangles), "GetRegionData");
+  UniqueRegion rebuilt(Check(ExtCreateRegion(nullptr, size, rectangles), "ExtCreateRegion"));
+  give(rebuilt);
+}
+
 void CanvasWindow::TakeFocus() {
-  // The system gives the foreground only to the program the user last worked with, and the
-  // trace's button went to the window under it; joined to that program's input for the moment,
-  // the cut-out may take it.
-  const DWORD own = GetCurrentThreadId();
-  const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-  const bool joined = foreground != 0 && foreground != own && AttachThreadInput(own, foreground, TRUE);
+  // Only a call that cannot wait on another program: the system grants the foreground when the
+  // user's last input went to this program (the release over the frozen screen, a click on the
+  // cut-out), and otherwise the first click on the cut-out gives it.
   SetForegroundWindow(hwnd());
   SetFocus(hwnd());
-  if (joined) AttachThreadInput(own, foreground, FALSE);
 }
 
 void CanvasWindow::Zoom(Scale scale, const Placement& placement) {
+  const Scale before = scale_;
+  RECT was{};
+  Check(GetWindowRect(hwnd(), &was), "GetWindowRect");
   scale_ = scale;
-  if (piece_outline_.size() >= 3) {
+  try {
     // A sliver reduced to nothing keeps its previous shape rather than becoming unreachable.
-    if (UniqueRegion region = OutlineRegion()) {
-      Check(SetWindowRgn(hwnd(), region.get(), FALSE), "SetWindowRgn");
-      region.release();
+    UniqueRegion region = piece_outline_.size() >= 3 ? OutlineRegion() : UniqueRegion();
+    Check(SetWindowPos(hwnd(), nullptr, placement.top_left.x, placement.top_left.y, placement.width,
+                       placement.height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS),
+          "SetWindowPos");
+    if (region) {
+      try {
+        SetShape(std::move(region), false);
+      } catch (const ActionFailed&) {
+        SetWindowPos(hwnd(), nullptr, was.left, was.top, was.right - was.left, was.bottom - was.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+        throw;
+      }
     }
+  } catch (const ActionFailed&) {
+    scale_ = before;
+    throw;
   }
-  Check(SetWindowPos(hwnd(), nullptr, placement.top_left.x, placement.top_left.y, placement.width, placement.height,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS),
-        "SetWindowPos");
   InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+long long CanvasWindow::DesktopArea() {
+  const Rect desktop = VirtualScreen(DisplayMonitors());
+  return static_cast<long long>(desktop.width()) * desktop.height();
 }
 
 void CanvasWindow::MoveBy(int dx, int dy) {
@@ -277,9 +318,13 @@ void CanvasWindow::AddMark(const Mark& screen_mark) {
   mark.b = ToSurface(mark.b, origin_);
   marks_.push_back(mark);
   if (!IsWindowVisible(hwnd())) return;  // painted from marks_ when shown
-  ScopedGetDc dc(hwnd());
-  DrawMark(dc.get(), mark);
-  if (label_) DrawLabel(dc.get());  // the label stays above what is drawn
+  try {
+    ScopedGetDc dc(hwnd());
+    DrawMark(dc.get(), mark);
+    if (label_) DrawLabel(dc.get());  // the label stays above what is drawn
+  } catch (const ActionFailed&) {
+    InvalidateRect(hwnd(), nullptr, FALSE);  // the next paint draws it from marks_
+  }
 }
 
 void CanvasWindow::DrawMark(HDC dc, const Mark& mark) {
@@ -310,15 +355,18 @@ void CanvasWindow::DrawArrowCell(int code, Point top_left) {
 
 void CanvasWindow::ShowLabel(const std::wstring& caption, Point screen_top_left) {
   InvalidateLabel();
-  // Only a gesture that names a program needs the font; at the size of its monitor.
-  const int dpi = MonitorDpi(screen_top_left);
-  if (!label_font_ || dpi != label_font_dpi_) CreateLabelFont(dpi);
+  label_.reset();
   const Point top_left = ToSurface(screen_top_left, origin_);
   SIZE text{};
-  {
+  try {
+    // Only a gesture that names a program needs the font; at the size of its monitor.
+    const int dpi = MonitorDpi(screen_top_left);
+    if (!label_font_ || dpi != label_font_dpi_) CreateLabelFont(dpi);
     ScopedGetDc dc(hwnd());
     ScopedSelect font(dc.get(), label_font_.get());
     GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
+  } catch (const ActionFailed&) {
+    return;  // the gesture still starts its program; only its name is not shown
   }
   label_ = Label{caption,
                  {top_left.x, top_left.y, top_left.x + text.cx + 2 * kLabelPadding,
@@ -349,6 +397,11 @@ void CanvasWindow::DrawLabel(HDC dc) {
 
 // ---- The cut-out window ----
 
+SaveRect CanvasWindow::Extent() {
+  const Rect rect = FrozenRect();
+  return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
 Point CanvasWindow::Position() {
   RECT rect{};
   Check(GetWindowRect(hwnd(), &rect), "GetWindowRect");
@@ -356,10 +409,15 @@ Point CanvasWindow::Position() {
 }
 
 void CanvasWindow::ShowAt(Point remembered) {
-  // The monitor it was hidden on may have gone meanwhile.
-  const Point top_left = Reachable(remembered);
-  Check(SetWindowPos(hwnd(), nullptr, top_left.x, top_left.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW),
-        "SetWindowPos");
+  // A cut-out that exists must come back whatever fails: hidden, it would block every hold.
+  try {
+    // The monitor it was hidden on may have gone meanwhile.
+    const Point top_left = Reachable(remembered);
+    Check(SetWindowPos(hwnd(), nullptr, top_left.x, top_left.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW),
+          "SetWindowPos");
+  } catch (const ActionFailed&) {
+    ShowWindow(hwnd(), SW_SHOW);
+  }
   TakeFocus();
 }
 
@@ -430,7 +488,11 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_ERASEBKGND:
       return 1;  // the paint covers everything
     case WM_PAINT:
-      Paint();
+      try {
+        Paint();
+      } catch (const ActionFailed&) {
+        // What could not be drawn now is drawn at the next paint.
+      }
       return 0;
     case WM_LBUTTONDOWN:
       // Keep the release even if the cursor outruns the window.
@@ -458,8 +520,8 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
       if (cutout_) cutout_->OnDoubleClick();
       return 0;
     case WM_KEYDOWN:
-      if (cutout_ && GetKeyState(VK_CONTROL) < 0) cutout_->OnControlKey(ControlKey(wparam));
-      return 0;
+      if (cutout_ && GetKeyState(VK_CONTROL) < 0 && cutout_->OnControlKey(ControlKey(wparam))) return 0;
+      return DefWindowProcW(hwnd(), message, wparam, lparam);
     case WM_MOUSEWHEEL:
       // The wheel's position is in screen pixels.
       if (cutout_) cutout_->OnWheel(GET_WHEEL_DELTA_WPARAM(wparam), client);
@@ -474,7 +536,11 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
       return 0;  // the suggested size is ignored for the same reason
     case WM_DISPLAYCHANGE:
       // A trace finishes on the picture it has; a shown cut-out must stay reachable.
-      if (holds_cutout_ && IsWindowVisible(hwnd())) MoveTo(Reachable(Position()));
+      try {
+        if (holds_cutout_ && IsWindowVisible(hwnd())) MoveTo(Reachable(Position()));
+      } catch (const ActionFailed&) {
+        // Left where it is; a drag or the menu's erase still reaches it.
+      }
       return 0;
     default:
       return DefWindowProcW(hwnd(), message, wparam, lparam);

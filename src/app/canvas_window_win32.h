@@ -92,8 +92,10 @@ class CanvasWindow : public FrozenScreenWindow,
   int PieceWidth() override { return frozen_.width(); }
   int PieceHeight() override { return frozen_.height(); }
   void Zoom(Scale scale, const Placement& placement) override;
+  long long DesktopArea() override;
 
   // FrozenImage, in screen pixels.
+  SaveRect Extent() override;
   void ReadRow(int x, int y, int width, std::uint8_t* bgr) override;
 
  private:
@@ -124,6 +126,9 @@ class CanvasWindow : public FrozenScreenWindow,
   Point Reachable(Point top_left);
   // The window's shape: the piece's outline at the window's scale; empty when it encloses nothing.
   UniqueRegion OutlineRegion() const;
+  // Gives the window its shape; throws Win32Error, the old shape kept, when the system refuses.
+  void SetShape(UniqueRegion region, bool redraw);
+  bool ClipTo(std::span<const Point> outline);
   void TakeFocus();
 
   HINSTANCE instance_;

@@ -1,5 +1,6 @@
 #include "core/trace.h"
 
+#include "core/action_failed.h"
 #include "core/ui_strings.h"
 
 namespace petariko {
@@ -19,21 +20,30 @@ void Trace::Start(TraceMode mode, Point cursor) {
   outline_.Clear();
   outline_.ptOutline[0] = cursor;
 
-  window_.CoverScreen();
-  window_.Freeze();
-  window_.DrawStartMarker(mode, {cursor.x - kMarkerHalf, cursor.y - kMarkerHalf});
-  window_.Show();
+  try {
+    window_.CoverScreen();
+    window_.Freeze();
+    window_.DrawStartMarker(mode, {cursor.x - kMarkerHalf, cursor.y - kMarkerHalf});
+    window_.Show();
+  } catch (const ActionFailed&) {
+    // No picture of the desktop (a huge desktop, no memory): this hold freezes nothing.
+    Abandon();
+  }
 }
 
 StepOutcome Trace::Step(TraceMode mode, Point cursor) {
   const Point last = outline_.ptOutline[outline_.intLastPoint];
   if (cursor == last) return StepOutcome::kContinued;
 
-  window_.DrawLine(last, cursor, colours_.Next());
+  const Rgb colour = colours_.Next();
   ++outline_.intLastPoint;
   outline_.ptOutline[outline_.intLastPoint] = cursor;
-
-  if (mode == TraceMode::kGesture) gesture_.OnPointStored(last, cursor);
+  try {
+    window_.DrawLine(last, cursor, colour);
+    if (mode == TraceMode::kGesture) gesture_.OnPointStored(last, cursor);
+  } catch (const ActionFailed&) {
+    // The point still counts; only what it draws is not shown.
+  }
 
   if (outline_.intLastPoint >= OutlineStore::kLimit) {
     gesture_.Reset();
@@ -74,9 +84,18 @@ void Trace::FinishCutout() {
   // Fewer than three points pin the whole frozen screen; more that enclose nothing pin nothing.
   if (EnclosesNothing(outline_.Points())) return Abandon();
   window_.WipeToFrozen();
-  if (!window_.ClipToOutline(outline_.Points())) return Abandon();
+  try {
+    if (!window_.ClipToOutline(outline_.Points())) return Abandon();
+  } catch (const ActionFailed&) {
+    // The shape or the piece could not be had: the frozen screen goes, nothing is pinned.
+    return Abandon();
+  }
   shared_.blnCutShown = true;
-  window_.MoveBy(kCutoutOffset, kCutoutOffset);
+  try {
+    window_.MoveBy(kCutoutOffset, kCutoutOffset);
+  } catch (const ActionFailed&) {
+    // Pinned where it was drawn rather than not at all.
+  }
 }
 
 void Trace::FinishGesture() {

@@ -48,6 +48,9 @@ inline constexpr wchar_t kCopyFailed[] = L"クリップボードにコピーで�
 // Common-dialog filter; '|' separates the pairs and is turned into NULs for the dialog.
 inline constexpr wchar_t kSaveFilter[] = L"BMPファイル (*.BMP)|*.BMP|";
 
+// A gesture's program that could not be started; the registered line follows on the next line.
+inline constexpr wchar_t kLaunchFailed[] = L"プログラムを起動できませんでした。";
+
 // Gesture label
 inline constexpr wchar_t kRunProgramPrefix[] = L" 実行されるプログラム： ";
 

@@ -2,8 +2,16 @@
 
 namespace petariko {
 
+int PhysicalButton(int virtual_key, bool swapped) {
+  if (!swapped) return virtual_key;
+  if (virtual_key == kButtonLeft) return kButtonRight;
+  if (virtual_key == kButtonRight) return kButtonLeft;
+  return virtual_key;
+}
+
 void Watcher::Tick() {
   if (shared_.blnBusy) return;
+  swapped_ = input_.ButtonsSwapped();
 
   const int cut = settings_.lngCutButton;
   const int gesture = settings_.lngGestureButton;
@@ -43,11 +51,14 @@ void Watcher::Hold() {
   }
 
   const Point cursor = input_.CursorPos();
-  if (intHoldCount_ == 0) ptAnchor_ = cursor;
+  if (intHoldCount_ == 0) {
+    ptAnchor_ = cursor;
+    hold_on_own_window_ = input_.IsOverOwnWindow(cursor);
+  }
   if (cursor == ptAnchor_ && intHoldCount_ < kHoldCountLimit) ++intHoldCount_;
 
   if (!trace_.IsTracing()) {
-    if (intHoldCount_ == settings_.intWaitTime && !waiting_for_release_) {
+    if (intHoldCount_ == settings_.intWaitTime && !waiting_for_release_ && !StartsNothing(cursor)) {
       trace_.Start(intMode_, cursor);
     }
     return;

@@ -12,9 +12,18 @@ class InputPort {
  public:
   virtual ~InputPort() = default;
   // True when the button with this virtual-key code is down now, whichever window has focus.
+  // Mouse buttons are read as the physical buttons.
   virtual bool IsKeyDown(int virtual_key) = 0;
   virtual Point CursorPos() = 0;
+  // True when the system swaps the mouse buttons (a left-handed mouse).
+  virtual bool ButtonsSwapped() { return false; }
+  // True when one of the program's own windows (a menu, message box or dialog) is at `screen`.
+  virtual bool IsOverOwnWindow(Point /*screen*/) { return false; }
 };
+
+// The physical button that plays the role of the logical button `virtual_key` (left or right,
+// as the settings name them): with swapped buttons the two trade places.
+int PhysicalButton(int virtual_key, bool swapped);
 
 enum class TraceMode { kNone = 0, kCutout = 1, kGesture = 2 };
 
@@ -52,7 +61,12 @@ class Watcher {
   Point ptAnchor() const { return ptAnchor_; }
 
  private:
-  bool IsHeld(int virtual_key) { return virtual_key != kButtonUnused && input_.IsKeyDown(virtual_key); }
+  bool IsHeld(int virtual_key) {
+    return virtual_key != kButtonUnused && input_.IsKeyDown(PhysicalButton(virtual_key, swapped_));
+  }
+  // A hold that begins, or reaches the hold time, over one of the program's own windows is a
+  // slow click on it: it starts nothing.
+  bool StartsNothing(Point cursor) { return hold_on_own_window_ || input_.IsOverOwnWindow(cursor); }
   void Release();
   void Hold();
 
@@ -67,6 +81,9 @@ class Watcher {
   // Set when the length limit abandoned a trace: no new trace until the button is released,
   // or a fresh frozen screen would cover the "too long" message the user must read.
   bool waiting_for_release_ = false;
+  bool hold_on_own_window_ = false;
+  // Read at every tick, so that a change of the system's setting counts at once.
+  bool swapped_ = false;
 };
 
 }  // namespace petariko

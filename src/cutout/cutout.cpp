@@ -1,8 +1,8 @@
 #include "cutout/cutout.h"
 
-#include <exception>
 #include <vector>
 
+#include "core/action_failed.h"
 #include "core/ui_strings.h"
 
 namespace petariko {
@@ -33,8 +33,12 @@ void Cutout::OnMouseDown(int button, Point client) {
 void Cutout::OnMouseMove(int held_buttons) {
   if (held_buttons != kMouseLeft || !intDragging_ || !Shown()) return;
   const Point cursor = window_.CursorPos();
-  // The grabbed point stays under the cursor.
-  window_.MoveTo({cursor.x - lngGrabX_, cursor.y - lngGrabY_});
+  try {
+    // The grabbed point stays under the cursor.
+    window_.MoveTo({cursor.x - lngGrabX_, cursor.y - lngGrabY_});
+  } catch (const ActionFailed&) {
+    // This step of the drag is lost; the next move tries again.
+  }
 }
 
 void Cutout::OnMouseUp() { EndDrag(); }
@@ -45,26 +49,32 @@ void Cutout::EndDrag() {
   lngGrabY_ = 0;
 }
 
-void Cutout::OnControlKey(char key) {
-  if (!Shown() || shared_.blnBusy) return;
+bool Cutout::OnControlKey(char key) {
+  if (key != 'C' && key != 'S' && key != '0') return false;
+  if (!Shown() || shared_.blnBusy) return true;
   switch (key) {
     case 'C': Copy(); break;
     case 'S': SaveFromMenu(); break;
-    case '0':
-      if (zoom_) ApplyZoom(zoom_->Reset(window_.Position()));
+    default:
+      if (zoom_) ChangeZoom([](CutoutZoom& zoom, Point top_left) { return zoom.Reset(top_left); });
       break;
-    default: break;
   }
+  return true;
 }
 
 void Cutout::OnWheel(int delta, Point cursor) {
   if (!Shown()) return;
-  ApplyZoom(CurrentZoom().Wheel(delta, window_.Position(), cursor));
+  if (!zoom_) zoom_.emplace(window_.PieceWidth(), window_.PieceHeight(), kMaxZoomDesktops * window_.DesktopArea());
+  ChangeZoom([&](CutoutZoom& zoom, Point top_left) { return zoom.Wheel(delta, top_left, cursor); });
 }
 
-CutoutZoom& Cutout::CurrentZoom() {
-  if (!zoom_) zoom_.emplace(window_.PieceWidth(), window_.PieceHeight());
-  return *zoom_;
+void Cutout::ChangeZoom(const std::function<std::optional<Placement>(CutoutZoom&, Point top_left)>& step) {
+  const CutoutZoom before = *zoom_;
+  try {
+    ApplyZoom(step(*zoom_, window_.Position()));
+  } catch (const ActionFailed&) {
+    *zoom_ = before;
+  }
 }
 
 void Cutout::ApplyZoom(const std::optional<Placement>& placement) {
@@ -79,21 +89,29 @@ void Cutout::ApplyZoom(const std::optional<Placement>& placement) {
 }
 
 void Cutout::Copy() {
-  // One to one whatever the zoom: the rectangle a save writes, the shape the window has.
-  const SaveRect rect = BoundingRect(outline_);
+  // One to one whatever the zoom: the rectangle a save writes, the shape the window has. With
+  // fewer than three points the window shows the whole frozen picture, and that is copied.
+  const bool shaped = outline_.Points().size() >= 3;
+  const SaveRect rect = shaped ? BoundingRect(outline_) : frozen_.Extent();
   std::vector<Point> in_piece;
-  for (const Point& p : outline_.Points()) in_piece.push_back({p.x - rect.left, p.y - rect.top});
+  if (shaped) {
+    for (const Point& p : outline_.Points()) in_piece.push_back({p.x - rect.left, p.y - rect.top});
+  }
   bool copied = false;
   try {
     copied = clipboard_.Copy(frozen_, rect, in_piece);
-  } catch (const std::exception&) {
+  } catch (const ActionFailed&) {
     copied = false;
   }
-  if (copied) return;
-  // No second copy or save from the keyboard while the message is up.
+  if (!copied) TellWhileHidden(ui::kCopyFailed, ui::kTitleError);
+}
+
+void Cutout::TellWhileHidden(const wchar_t* text, const wchar_t* title) {
+  // No copy, save or menu action from the keyboard or the tray while the message is up.
   shared_.blnBusy = true;
-  messages_.Show(ui::kCopyFailed, ui::kTitleError);
-  shared_.blnBusy = false;
+  HideForLater();
+  messages_.Show(text, title);
+  EndBusy();
 }
 
 void Cutout::OnTrayNotify(int mouse_message) {
@@ -105,9 +123,13 @@ void Cutout::HideForLater() {
   EndDrag();
   // A second hide (the menu's erase of a hidden cut-out) keeps the place of the first.
   if (!hidden_for_later_) {
-    const Point at = window_.Position();
-    shared_.intCutLeft = at.x;
-    shared_.intCutTop = at.y;
+    try {
+      const Point at = window_.Position();
+      shared_.intCutLeft = at.x;
+      shared_.intCutTop = at.y;
+    } catch (const ActionFailed&) {
+      // The place is not known: it comes back where the last one did, kept on a monitor.
+    }
   }
   hidden_for_later_ = true;
   window_.Hide();
@@ -149,12 +171,12 @@ void Cutout::SaveFromMenu() {
   std::optional<std::wstring> path;
   try {
     path = dialog_.Ask(last_file_name_);
-  } catch (const std::exception&) {
+  } catch (const ActionFailed&) {
     path.reset();
   }
   if (!path) {
     // Cancelled: no message, no file.
-    EndSave();
+    EndBusy();
     return;
   }
   last_file_name_ = *path;
@@ -164,7 +186,7 @@ void Cutout::SaveFromMenu() {
   } else {
     messages_.Show(ui::kSaveFailed, ui::kTitleError);
   }
-  EndSave();
+  EndBusy();
 }
 
 bool Cutout::WriteBoundingRect(const std::wstring& path) {
@@ -175,12 +197,12 @@ bool Cutout::WriteBoundingRect(const std::wstring& path) {
   const auto row = [&](int y, std::uint8_t* bgr) { frozen_.ReadRow(rect.left, rect.top + y, rect.width(), bgr); };
   try {
     return writer_.WriteFile(path, [&](ByteSink& sink) { return WriteBmp(rect.width(), rect.height(), row, sink); });
-  } catch (const std::exception&) {
+  } catch (const ActionFailed&) {
     return false;
   }
 }
 
-void Cutout::EndSave() {
+void Cutout::EndBusy() {
   // The message, if any, has been shown before the window comes back.
   if (shared_.blnCutShown) PutBack();
   shared_.blnBusy = false;

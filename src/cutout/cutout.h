@@ -41,7 +41,10 @@ class CutoutWindow {
   virtual int PieceWidth() = 0;
   virtual int PieceHeight() = 0;
   // Shows the piece at `scale`, its shape scaled with it, in the window placed at `placement`.
+  // On failure (ActionFailed) the window stays as it was.
   virtual void Zoom(Scale scale, const Placement& placement) = 0;
+  // The virtual desktop's area in pixels, which bounds how far the wheel enlarges.
+  virtual long long DesktopArea() = 0;
 };
 
 // The save dialog. Returns the chosen full path, or nothing when the user cancelled or the
@@ -50,23 +53,6 @@ class SavePathDialog {
  public:
   virtual ~SavePathDialog() = default;
   virtual std::optional<std::wstring> Ask(const std::wstring& initial_name) = 0;
-};
-
-// The clean frozen screen of the latest trace.
-class FrozenImage {
- public:
-  virtual ~FrozenImage() = default;
-  // Fills `bgr` with `width` blue-green-red triplets of row y from column x on, in screen pixels;
-  // pixels that the frozen picture does not hold are black.
-  virtual void ReadRow(int x, int y, int width, std::uint8_t* bgr) = 0;
-};
-
-class FileWriter {
- public:
-  virtual ~FileWriter() = default;
-  // Creates or replaces the file and hands `produce` a sink for its bytes. False when the file
-  // cannot be made or `produce` returns false; a file of that name is then left as it was.
-  virtual bool WriteFile(const std::wstring& path, const std::function<bool(ByteSink&)>& produce) = 0;
 };
 
 // The saved rectangle: from (left, top) inclusive to (right, bottom) exclusive.
@@ -78,6 +64,25 @@ struct SaveRect {
   int width() const { return right - left; }
   int height() const { return bottom - top; }
   friend bool operator==(const SaveRect&, const SaveRect&) = default;
+};
+
+// The clean frozen screen of the latest trace.
+class FrozenImage {
+ public:
+  virtual ~FrozenImage() = default;
+  // Where the picture the window shows lies, in screen pixels.
+  virtual SaveRect Extent() = 0;
+  // Fills `bgr` with `width` blue-green-red triplets of row y from column x on, in screen pixels;
+  // pixels that the frozen picture does not hold are black.
+  virtual void ReadRow(int x, int y, int width, std::uint8_t* bgr) = 0;
+};
+
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  // Creates or replaces the file and hands `produce` a sink for its bytes. False when the file
+  // cannot be made or `produce` returns false; a file of that name is then left as it was.
+  virtual bool WriteFile(const std::wstring& path, const std::function<bool(ByteSink&)>& produce) = 0;
 };
 
 // The clipboard as the copy of a cut-out uses it.
@@ -119,7 +124,8 @@ class Cutout : public CutoutControl {
   void OnClose() { Erase(); }
   // A key pressed with Ctrl held on the cut-out window, as its upper-case character: C copies,
   // S saves as the menu does, 0 shows the cut-out one to one again. During a trace nothing.
-  void OnControlKey(char key);
+  // False for a key the cut-out does not use, which the system then handles as usual.
+  bool OnControlKey(char key);
   // The wheel on the cut-out window, in the system's units (positive: away from the user),
   // with the cursor at `cursor` in screen pixels.
   void OnWheel(int delta, Point cursor);
@@ -139,14 +145,18 @@ class Cutout : public CutoutControl {
  private:
   void Erase();
   void Copy();
-  CutoutZoom& CurrentZoom();
+  // Runs one zoom step made by `step` from the window's corner; a step the window cannot take
+  // leaves the cut-out as it was.
+  void ChangeZoom(const std::function<std::optional<Placement>(CutoutZoom&, Point top_left)>& step);
   void ApplyZoom(const std::optional<Placement>& placement);
+  // Tells the user with the cut-out out of the way, so that the box is never hidden under it.
+  void TellWhileHidden(const wchar_t* text, const wchar_t* title);
   void OpenMenu() {
     if (open_menu_) open_menu_();
   }
   // Writes the file; false on any failure.
   bool WriteBoundingRect(const std::wstring& path);
-  void EndSave();
+  void EndBusy();
   // Dragging belongs to a cut-out that is on the screen, never to the frozen screen of a trace
   // nor to a hidden cut-out.
   bool Shown() const { return shared_.blnCutShown && !hidden_for_later_; }

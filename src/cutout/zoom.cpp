@@ -68,7 +68,15 @@ std::optional<Placement> CutoutZoom::Wheel(int delta, Point top_left, Point curs
   wheel_rest_ += delta;
   const int notches = wheel_rest_ / kWheelNotch;
   wheel_rest_ -= notches * kWheelNotch;
-  return GoTo(StepAfter(step_, notches), top_left, cursor);
+  int step = StepAfter(step_, notches);
+  while (step > step_ && !Fits(step)) --step;
+  return GoTo(step, top_left, cursor);
+}
+
+bool CutoutZoom::Fits(int step) const {
+  const long long width = ScaleLength(piece_width_, kZoomSteps[step]);
+  const long long height = ScaleLength(piece_height_, kZoomSteps[step]);
+  return width <= kMaxWindowSide && height <= kMaxWindowSide && width * height <= max_area_;
 }
 
 std::optional<Placement> CutoutZoom::Reset(Point top_left) {

@@ -25,6 +25,11 @@ inline constexpr Scale kZoomSteps[] = {{1, 4}, {1, 3}, {1, 2}, {2, 3}, {3, 4}, {
 inline constexpr int kZoomStepCount = static_cast<int>(std::size(kZoomSteps));
 inline constexpr int kZoomStepOneToOne = 5;
 
+// A zoomed window stays within four times the virtual desktop's area, and within the
+// longest side the system gives a window.
+inline constexpr long long kMaxZoomDesktops = 4;
+inline constexpr int kMaxWindowSide = 32767;
+
 // The step `notches` away (positive: larger), held at the first and last step.
 int StepAfter(int step, int notches);
 
@@ -57,11 +62,14 @@ class CutoutZoom {
   // One wheel notch in the system's units (WHEEL_DELTA).
   static constexpr int kWheelNotch = 120;
 
-  CutoutZoom(int piece_width, int piece_height) : piece_width_(piece_width), piece_height_(piece_height) {}
+  // `max_area`: the largest window, in pixels, an enlarging step may make.
+  CutoutZoom(int piece_width, int piece_height, long long max_area)
+      : piece_width_(piece_width), piece_height_(piece_height), max_area_(max_area) {}
 
   // A wheel turn (positive: away from the user, enlarging) with the cursor at `cursor`, the
   // window's corner at `top_left`. Fine wheels send parts of a notch; they add up. The new
-  // placement when the scale changed, else nothing.
+  // placement when the scale changed, else nothing. Enlarging stops at the last step whose
+  // window fits the bounds.
   std::optional<Placement> Wheel(int delta, Point top_left, Point cursor);
   // Back to 100 % around the window's centre; nothing when already there.
   std::optional<Placement> Reset(Point top_left);
@@ -72,9 +80,11 @@ class CutoutZoom {
 
  private:
   std::optional<Placement> GoTo(int step, Point top_left, Point anchor);
+  bool Fits(int step) const;
 
   int piece_width_;
   int piece_height_;
+  long long max_area_;
   int step_ = kZoomStepOneToOne;
   int wheel_rest_ = 0;
 };

@@ -1,8 +1,13 @@
 #include "launcher/launcher.h"
 
+#include "core/ui_strings.h"
+
 namespace petariko {
 
 namespace {
+
+// Characters of a failed line shown from each end.
+constexpr std::size_t kShownEnd = 120;
 
 // Closes a process handle through the ports however the wait ends.
 class ProcessGuard {
@@ -34,6 +39,14 @@ void WaitForEnd(LauncherPorts& ports, ProcessRef process, const std::shared_ptr<
 }
 
 }  // namespace
+
+std::wstring LaunchFailedText(const std::wstring& command_line) {
+  std::wstring shown = command_line;
+  if (shown.size() > 2 * kShownEnd + 1) {
+    shown = command_line.substr(0, kShownEnd) + L"…" + command_line.substr(command_line.size() - kShownEnd);
+  }
+  return std::wstring(ui::kLaunchFailed) + L"\r\n" + shown;
+}
 
 cExecute::cExecute(LauncherPorts& ports) : ports_(ports), blnTerminate(std::make_shared<bool>(false)) {}
 
@@ -95,7 +108,7 @@ bool cExecute::ShellX(const std::wstring& command_line, int window_style,
   request.owner = owner_window;
   request.keep_process = wait;
 
-  ShellResult shell = ports.ShellOpen(request);
+  const ShellResult shell = request.file.size() <= kMaxShellFile ? ports.ShellOpen(request) : ShellResult{};
   if (shell.ok) {
     if (wait) WaitForEnd(ports, shell.process, terminate);
     return true;

@@ -15,6 +15,13 @@ using ProcessRef = std::uintptr_t;
 inline constexpr std::uint32_t kStillActive = 259;
 // The split position is a 16-bit index; longer lines are never launched.
 inline constexpr std::size_t kMaxCommandLine = 32767;
+// The longest file name the shell is asked to open (the classic path limit); a longer one is
+// refused by it, or worse, and is run the plain way instead.
+inline constexpr std::size_t kMaxShellFile = 259;
+
+// What the user is told when a registered line could not be started: the line itself, its
+// middle left out when it is too long for a message box.
+std::wstring LaunchFailedText(const std::wstring& command_line);
 
 // What the shell is asked to open.
 struct ShellRequest {

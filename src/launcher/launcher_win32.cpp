@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/ui_strings.h"
 #include "win32/handles_win32.h"
 
 namespace petariko {
@@ -94,7 +95,9 @@ void Win32LauncherPorts::HideMainWindow() {
 void ShellProgramLauncher::Launch(const std::wstring& command_line) {
   Win32LauncherPorts ports(hide_main_window_);
   cExecute launcher(ports);
-  launcher.ShellX(command_line, SW_SHOWNORMAL, 0, false);
+  if (!launcher.ShellX(command_line, SW_SHOWNORMAL, 0, false)) {
+    messages_.Show(LaunchFailedText(command_line), ui::kTitleError);
+  }
 }
 
 }  // namespace petariko

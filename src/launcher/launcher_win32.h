@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/gesture_hooks.h"
+#include "core/user_messages.h"
 #include "launcher/launcher.h"
 
 namespace petariko {
@@ -31,15 +32,17 @@ class Win32LauncherPorts : public LauncherPorts {
   std::function<void()> hide_main_window_;
 };
 
-// Starts a matched gesture's program: a fresh launcher per launch, never waiting.
+// Starts a matched gesture's program: a fresh launcher per launch, never waiting. A line that
+// cannot be started is named in a message.
 class ShellProgramLauncher : public ProgramLauncher {
  public:
-  explicit ShellProgramLauncher(std::function<void()> hide_main_window)
-      : hide_main_window_(std::move(hide_main_window)) {}
+  ShellProgramLauncher(std::function<void()> hide_main_window, UserMessages& messages)
+      : hide_main_window_(std::move(hide_main_window)), messages_(messages) {}
   void Launch(const std::wstring& command_line) override;
 
  private:
   std::function<void()> hide_main_window_;
+  UserMessages& messages_;
 };
 
 }  // namespace petariko

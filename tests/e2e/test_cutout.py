@@ -343,10 +343,23 @@ class CutoutTest(CutoutCase):
         self.wait_canvas(visible=False)
         self.assertEqual(self.size(self.trace(OUTLINE)), first_size, "a new cut-out starts at 100 %")
 
-    def test_outline_enclosing_nothing_and_alt_f4_leave_no_cutout_and_the_next_hold_works(self):
+    def test_outline_enclosing_nothing_crossing_itself_and_alt_f4_and_the_next_hold_works(self):
         # Points on one line enclose nothing: no invisible cut-out blocks the next hold.
         self.trace([(200, 300), (500, 300), (700, 300)], pins=False)
         self.assertEqual(self.desktop.find(text="エラー", visible=True), [])
+        # An outline that crosses itself pins its piece, shaped.
+        crossing = [(260, 207), (86, 400), (256, 239), (388, 330)]
+        canvas = self.trace(crossing)
+        self.assertIn("region", canvas)
+        self.assertEqual(self.size(canvas), (388 - 86 + 1, 400 - 207 + 1))
+        shot = self.screenshot("crossing")
+        lobes = [(x, y) for x in range(86, 388, 3) for y in range(207, 400, 3) if inside((x, y), crossing)]
+        self.assertGreater(len(lobes), 100)
+        for x, y in lobes:
+            self.assertEqual(shot.pixel(x + 10, y + 10), self.before.pixel(x, y), (x, y))
+        self.desktop.move(266 + 10, 238 + 10)
+        self.desktop.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        self.wait_canvas(visible=False)
         self.trace(OUTLINE)
 
         # Alt+F4 on the cut-out erases it, as a double-click does; the window lives on.

@@ -301,7 +301,15 @@ TEST_F(CutoutTest, CtrlCCopiesTheSavedRectangleAndKeysActOnlyOnAShownIdleCutout)
   EXPECT_EQ(clipboard.outline, (std::vector<Point>{{0, 0}, {40, 5}, {20, 40}}));
   const std::pair<std::wstring, std::wstring> failed{L"クリップボードにコピーできませんでした。", L"エラー"};
   EXPECT_EQ(messages.shown, (std::vector{failed}));
+  EXPECT_EQ(log, (std::vector<std::string>{"hide", "show 10,10"})) << "the message is not left under the cut-out";
   EXPECT_FALSE(shared.blnBusy);
+
+  // One or two points pin the whole frozen picture: that is what is copied, unshaped.
+  outline = OutlineOf({{300, 200}, {360, 250}});
+  clipboard.fail = false;
+  cutout.OnControlKey('C');
+  EXPECT_EQ(clipboard.piece, (SaveRect{0, 0, PatternFrozenImage::kWidth, PatternFrozenImage::kHeight}));
+  EXPECT_TRUE(clipboard.outline.empty());
 
   log.clear();
   shared.blnBusy = true;
@@ -325,6 +333,11 @@ TEST_F(CutoutTest, ZoomHoldsTheDraggedPointCtrl0UndoesItAndTheNextCutoutStartsAt
   window.cursor = {130, 230};
   cutout.OnMouseMove(kMouseLeft);
   EXPECT_EQ(window.position, (Point{100, 200}));
+  // A step the window cannot take leaves the cut-out and its zoom as they were.
+  window.fail_zoom = true;
+  cutout.OnWheel(120, {30, 30});
+  window.fail_zoom = false;
+  EXPECT_EQ(window.scale, (Scale{3, 2}));
   cutout.OnControlKey('0');
   EXPECT_EQ(window.scale, (Scale{1, 1}));
   EXPECT_EQ(window.width, 40);

@@ -138,6 +138,20 @@ TEST(LauncherTest, LinesTheSystemWouldMisreadStartNothing) {
   }
 }
 
+TEST(LauncherTest, ANameTooLongForTheShellIsRunThePlainWayAndNamedShortWhenItFails) {
+  const std::wstring name = L"C:\\" + std::wstring(kMaxShellFile, L'd') + L".exe";
+  FakeLauncherPorts ports;
+  ports.files = {name};
+  ports.run_process_id = 0;
+  cExecute launcher(ports);
+  EXPECT_FALSE(launcher.ShellX(name, 1, 0, false));
+  EXPECT_TRUE(ports.shell_requests.empty());
+  const std::wstring text = LaunchFailedText(name);
+  EXPECT_EQ(text.substr(0, text.find(L'\r')), L"プログラムを起動できませんでした。");
+  EXPECT_LT(text.size(), 300u);
+  EXPECT_EQ(text.substr(text.size() - 4), L".exe");
+}
+
 TEST(LauncherTest, LongestAcceptedLineIsStillSplit) {
   std::wstring line = L"C:\\a.exe " + std::wstring(kMaxCommandLine - 9, L'p');
   ASSERT_EQ(line.size(), kMaxCommandLine);

@@ -177,6 +177,23 @@ TEST_F(TraceTest, OutlineThatEnclosesNothingEndsLikeAnAbandonedTrace) {
   EXPECT_FALSE(EnclosesNothing(std::vector<Point>{{7, 7}, {9, 9}})) << "two points pin the whole screen";
 }
 
+TEST_F(TraceTest, AFailedFreezeLineShapeOrMoveEndsOnlyItsStep) {
+  for (const char* failing : {"freeze", "line", "clip", "move"}) {
+    screen.fail_on = failing;
+    shared.blnCutShown = false;
+    trace.Start(TraceMode::kCutout, {100, 100});
+    if (trace.IsTracing()) {
+      StepMoving(TraceMode::kCutout, 3);
+      trace.FinishCutout();
+    }
+    const bool pinned = screen.fail_on == "line" || screen.fail_on == "move";
+    EXPECT_EQ(shared.blnCutShown, pinned) << failing;
+    EXPECT_EQ(screen.visible, pinned) << failing << ": never a frozen screen left behind";
+    EXPECT_FALSE(trace.IsTracing()) << failing;
+    EXPECT_TRUE(messages.shown.empty()) << failing;
+  }
+}
+
 TEST_F(TraceTest, GestureFinishHidesTheScreenBeforeLaunchingAndClearsTheOutline) {
   trace.Start(TraceMode::kGesture, {100, 200});
   StepMoving(TraceMode::kGesture, 5);

@@ -28,6 +28,11 @@ class ScriptedInput : public InputPort {
     return false;
   }
   Point CursorPos() override { return now.cursor; }
+  bool ButtonsSwapped() override { return swapped; }
+  bool IsOverOwnWindow(Point p) override { return p.y >= own_windows_from_y; }
+
+  bool swapped = false;
+  int own_windows_from_y = 1000;  // the program's menus and boxes lie below this line
 };
 
 // Records the calls as short words: "start1@x,y", "step2@x,y", "finish-cut", ...
@@ -188,6 +193,33 @@ TEST_F(WatcherTest, HoldCountStopsAtItsLimit) {
   for (int i = 0; i < Watcher::kHoldCountLimit + 10; ++i) watcher.Tick();
   EXPECT_EQ(watcher.intHoldCount(), Watcher::kHoldCountLimit);
   EXPECT_EQ(trace.calls.front(), "start1@0,0");
+}
+
+TEST_F(WatcherTest, SwappedButtonsReadThePhysicalButtonOfEachLogicalRole) {
+  input.swapped = true;
+  // The physical right button is the logical left one: it cuts out; the physical left gestures.
+  EXPECT_EQ(Run(std::vector<TickInput>(3, {kRight, {0, 0}})), Calls{"start1@0,0"});
+  EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}),
+            (Calls{"finish-cut", "start2@0,0"}));
+  // The setting changes while the program runs: the next tick follows it.
+  input.swapped = false;
+  EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}),
+            (Calls{"finish-gesture", "start1@0,0"}));
+  EXPECT_EQ(PhysicalButton(kButtonMiddle, true), kButtonMiddle);
+}
+
+TEST_F(WatcherTest, AHoldOnTheProgramsOwnWindowsIsASlowClick) {
+  input.own_windows_from_y = 100;
+  // Begun on a menu or box: nothing starts however long it is held, even moved off it.
+  EXPECT_EQ(Run({{kLeft, {0, 100}}, {kLeft, {0, 100}}, {kLeft, {0, 100}}, {kLeft, {0, 100}}}), Calls{});
+  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{});
+  // Begun elsewhere, but a menu opened under the cursor meanwhile (the tray icon's press).
+  EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{});
+  input.own_windows_from_y = 0;
+  EXPECT_EQ(Run({{kLeft, {0, 0}}}), Calls{});
+  // Elsewhere the hold keeps its behaviour.
+  input.own_windows_from_y = 100;
+  EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ namespace petariko {
 namespace {
 
 TEST(ZoomTest, NotchesWalkTheStepsWithinTheLimitsAndCtrlZeroReturnsToOneToOne) {
-  CutoutZoom zoom(200, 100);
+  CutoutZoom zoom(200, 100, 1'000'000);
   std::vector<int> widths;
   for (int i = 0; i < 7; ++i) widths.push_back((zoom.Wheel(CutoutZoom::kWheelNotch, {}, {}), zoom.Width()));
   EXPECT_EQ(widths, (std::vector<int>{250, 300, 400, 600, 800, 800, 800}));
@@ -21,6 +21,21 @@ TEST(ZoomTest, NotchesWalkTheStepsWithinTheLimitsAndCtrlZeroReturnsToOneToOne) {
   zoom.Wheel(-20 * CutoutZoom::kWheelNotch, {}, {});
   EXPECT_EQ(zoom.scale(), (Scale{1, 4}));
   EXPECT_EQ(zoom.Height(), 25);
+}
+
+TEST(ZoomTest, EnlargingStopsAtTheLastStepWithinTheBounds) {
+  // A whole-desktop piece of three 4K monitors side by side: 3x would be 34,560 pixels wide.
+  const long long desktop = 11520LL * 2160;
+  CutoutZoom wide(11520, 2160, kMaxZoomDesktops * desktop);
+  wide.Wheel(10 * CutoutZoom::kWheelNotch, {}, {});
+  EXPECT_EQ(wide.scale(), (Scale{2, 1}));
+  EXPECT_FALSE(wide.Wheel(CutoutZoom::kWheelNotch, {}, {}));
+  // The area bound: 2x of 1000 x 1000 would be four million pixels.
+  CutoutZoom square(1000, 1000, 3'000'000);
+  square.Wheel(10 * CutoutZoom::kWheelNotch, {}, {});
+  EXPECT_EQ(square.scale(), (Scale{3, 2}));
+  ASSERT_TRUE(square.Wheel(-CutoutZoom::kWheelNotch, {}, {})) << "reducing is always taken";
+  EXPECT_EQ(square.scale(), (Scale{5, 4}));
 }
 
 // The picture coordinate the window's pixel at screen position x shows.

@@ -87,7 +87,7 @@ int wmain(int argc, wchar_t** argv) {
   petariko::OutlineStore outline;
   CountingMessages messages;
   petariko::CanvasWindow canvas(GetModuleHandleW(nullptr));
-  petariko::ShellProgramLauncher shell([&canvas] { canvas.Hide(); });
+  petariko::ShellProgramLauncher shell([&canvas] { canvas.Hide(); }, messages);
   CountingLauncher launcher(shell);
   petariko::GestureRecognizer gesture(settings, canvas, launcher);
   petariko::Trace trace(outline, shared, canvas, gesture, messages);

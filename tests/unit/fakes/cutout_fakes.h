@@ -2,10 +2,10 @@
 
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "core/action_failed.h"
 #include "cutout/cutout.h"
 #include "fakes/bmp_bytes.h"
 
@@ -24,8 +24,11 @@ class FakeCutoutWindow : public CutoutWindow {
   int piece_width = 40;
   Scale scale;
   int width = 40;
+  bool fail_zoom = false;
+  long long desktop_area = 1'000'000;
 
   Point Position() override { return position; }
+  long long DesktopArea() override { return desktop_area; }
   void Hide() override {
     visible = false;
     log_.push_back("hide");
@@ -48,6 +51,7 @@ class FakeCutoutWindow : public CutoutWindow {
   int PieceWidth() override { return piece_width; }
   int PieceHeight() override { return 40; }
   void Zoom(Scale s, const Placement& placement) override {
+    if (fail_zoom) throw ActionFailed("SetWindowPos");
     scale = s;
     position = placement.top_left;
     width = placement.width;
@@ -69,7 +73,7 @@ class FakeSaveDialog : public SavePathDialog {
     log_.push_back("dialog");
     offered.push_back(initial_name);
     if (while_open) while_open();
-    if (fail) throw std::runtime_error("dialog failed");
+    if (fail) throw ActionFailed("dialog failed");
     return answer;
   }
 
@@ -83,11 +87,12 @@ class PatternFrozenImage : public FrozenImage {
   static constexpr int kWidth = 2000;
   static constexpr int kHeight = 1500;
   bool fail = false;
+  SaveRect Extent() override { return {0, 0, kWidth, kHeight}; }
   static Rgb At(int x, int y) {
     return {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x ^ y)};
   }
   void ReadRow(int x, int y, int width, std::uint8_t* bgr) override {
-    if (fail) throw std::runtime_error("copy failed");
+    if (fail) throw ActionFailed("copy failed");
     for (int i = 0; i < width; ++i) {
       const bool on = x + i >= 0 && x + i < kWidth && y >= 0 && y < kHeight;
       const Rgb c = on ? At(x + i, y) : Rgb{};
