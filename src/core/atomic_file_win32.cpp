@@ -17,7 +17,10 @@ class HandleSink : public ByteSink {
     while (done < bytes.size()) {
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
       DWORD written = 0;
-      if (!::WriteFile(file_, bytes.data() + done, chunk, &written, nullptr) || written != chunk) return false;
+      if (InjectedFault("WriteFile") || !::WriteFile(file_, bytes.data() + done, chunk, &written, nullptr) ||
+          written != chunk) {
+        return false;
+      }
       done += written;
     }
     return true;
@@ -40,6 +43,7 @@ bool WriteFileAtomically(const std::wstring& path, const std::function<bool(Byte
   const bool replaces = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   bool ok = false;
   {
+    if (InjectedFault("CreateFileW")) return false;
     UniqueKernelHandle file(
         CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return false;
@@ -54,7 +58,7 @@ bool WriteFileAtomically(const std::wstring& path, const std::function<bool(Byte
     ok = ok && (!replaces || FlushFileBuffers(file.get()));
     ok = CloseHandle(file.release()) && ok;
   }
-  if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (ok) ok = !InjectedFault("MoveFileExW") && MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   if (!ok) DeleteFileW(temp.c_str());
   return ok;
 }

@@ -33,6 +33,7 @@ class ScopedGlobalLock {
 };
 
 bool OpenClipboardSoon(HWND owner) {
+  if (InjectedFault("OpenClipboard")) return false;
   for (int attempt = 0; attempt < kOpenTries; ++attempt) {
     if (attempt > 0) Sleep(kOpenPauseMs);
     if (OpenClipboard(owner)) return true;
@@ -42,18 +43,21 @@ bool OpenClipboardSoon(HWND owner) {
 
 // On success the clipboard owns the block.
 bool Give(UINT format, UniqueGlobal& memory) {
-  if (!SetClipboardData(format, memory.get())) return false;
+  if (InjectedFault("SetClipboardData") || !SetClipboardData(format, memory.get())) return false;
   memory.release();
   return true;
 }
 
-UniqueGlobal Alloc(std::size_t size) { return UniqueGlobal(GlobalAlloc(GMEM_MOVEABLE, size)); }
+UniqueGlobal Alloc(std::size_t size) {
+  return InjectedFault("GlobalAlloc") ? UniqueGlobal() : UniqueGlobal(GlobalAlloc(GMEM_MOVEABLE, size));
+}
 
 }  // namespace
 
 UniqueGlobal EncodePng(int width, int height, const std::function<const std::uint8_t*(int y)>& row) {
   ComPtr<IWICImagingFactory> factory;
-  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)))) {
+  if (InjectedFault("CoCreateInstance") ||
+      FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)))) {
     return {};
   }
   UniqueGlobal memory;  // outlives the stream that writes into it

@@ -37,7 +37,7 @@ ShellResult Win32LauncherPorts::ShellOpen(const ShellRequest& request) {
   info.lpParameters = request.parameters ? request.parameters->c_str() : nullptr;
   info.lpDirectory = nullptr;
   info.nShow = request.show;
-  if (!ShellExecuteExW(&info)) return {};
+  if (InjectedFault("ShellExecuteExW") || !ShellExecuteExW(&info)) return {};
   return {true, request.keep_process ? reinterpret_cast<ProcessRef>(info.hProcess) : 0};
 }
 
@@ -50,7 +50,7 @@ std::uint32_t Win32LauncherPorts::RunCommandLine(const std::wstring& command_lin
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+  if (InjectedFault("CreateProcessW") || !CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &info)) {
     return 0;
   }

@@ -20,6 +20,9 @@ import struct
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.environ.get("PETARIKO_BUILD", os.path.join(REPO, "build", "windows"))
 EXE = os.path.join(BUILD, "petariko.exe")
+# The same program built to make chosen checked Windows calls fail, for the fault walk.
+FAULTS_EXE = os.path.join(os.environ.get("PETARIKO_FAULTS_BUILD", os.path.join(REPO, "build", "faults")),
+                          "petariko.exe")
 HELPERS = os.path.join(BUILD, "e2e-helpers")
 ARTIFACTS = os.environ.get("PETARIKO_E2E_ARTIFACTS", os.path.join(REPO, "build", "e2e"))
 
@@ -207,8 +210,8 @@ class Desktop:
     def wine(self, *args, check=True, timeout=120):
         return self.run_quiet(["wine", *args], check=check, timeout=timeout)
 
-    def spawn(self, windows_exe, *args, cwd=None):
-        process = subprocess.Popen(["wine", windows_exe, *args], env=self.env, cwd=cwd,
+    def spawn(self, windows_exe, *args, cwd=None, extra_env=None):
+        process = subprocess.Popen(["wine", windows_exe, *args], env=dict(self.env, **(extra_env or {})), cwd=cwd,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return process
@@ -216,11 +219,11 @@ class Desktop:
     def windows_path(self, unix_path):
         return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
-    def install(self, name="app", settings=None):
+    def install(self, name="app", settings=None, exe=EXE):
         """A fresh program directory holding petariko.exe and help.html (and settings bytes)."""
         os.makedirs(os.path.join(self.root, "programs"), exist_ok=True)
         directory = tempfile.mkdtemp(prefix=name + "-", dir=os.path.join(self.root, "programs"))
-        shutil.copy(EXE, directory)
+        shutil.copy(exe, directory)
         shutil.copy(os.path.join(BUILD, "help.html"), directory)
         if settings is not None:
             with open(os.path.join(directory, "settei.txt"), "wb") as f:
@@ -316,9 +319,9 @@ class Desktop:
 class Petariko:
     """One installed copy of the program on a Desktop."""
 
-    def __init__(self, desktop, settings=None, name="app", directory=None):
+    def __init__(self, desktop, settings=None, name="app", directory=None, exe=EXE):
         self.desktop = desktop
-        self.directory = directory or desktop.install(name, settings)
+        self.directory = directory or desktop.install(name, settings, exe)
         self.exe = os.path.join(self.directory, "petariko.exe")
         self.process = None
 
@@ -330,8 +333,8 @@ class Petariko:
         with open(self.settings_path, "rb") as f:
             return f.read()
 
-    def start(self, wait_tray=True, cwd=None):
-        self.process = self.desktop.spawn(self.exe, cwd=cwd)
+    def start(self, wait_tray=True, cwd=None, extra_env=None):
+        self.process = self.desktop.spawn(self.exe, cwd=cwd, extra_env=extra_env)
         if wait_tray:
             self.wait_tray_icon()
         return self.process

@@ -1,0 +1,154 @@
+"""The fault walk: the test build of the program makes one checked Windows call fail at a time,
+walking every such call of a freeze and trace, a finish, a zoom, a copy, a save and a gesture's
+launch. After each, the program lives, no frozen screen is left and no box of it is left unseen."""
+import collections
+import os
+import time
+
+from e2e_lib import FAULTS_EXE, HELPERS, DesktopTestCase, Petariko, wait_for
+from test_cutout import OUTLINE, PATTERN_TOP
+from test_gesture import Recorder, settings_file
+
+INSIDE = (410, 340)  # inside the cut-out of OUTLINE, which sits 10 pixels right and down
+GESTURE_START = (600, 500)
+
+
+class FaultWalkTest(DesktopTestCase):
+
+    def setUp(self):
+        d = self.desktop
+        d.spawn(os.path.join(HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width), str(d.height - PATTERN_TOP))
+        wait_for(lambda: d.search(name="^pattern$"), what="the pattern window")
+        self.recorder = Recorder(d)
+        self.spec = os.path.join(d.root, "fault.txt")
+        self.log = os.path.join(d.root, "fault.log")
+        self.save_path = os.path.join(d.root, "walk.bmp")
+        self.inject("")
+        self.app = Petariko(d, settings=settings_file([(self.recorder.windows_exe + " walked", "↑→")]), exe=FAULTS_EXE)
+        self.app.start(extra_env={"PETARIKO_FAULT_FILE": d.windows_path(self.spec),
+                                  "PETARIKO_FAULT_LOG": d.windows_path(self.log),
+                                  "RECORD_ARGS_FILE": self.recorder.env()["RECORD_ARGS_FILE"]})
+
+    # --- the fault file and its log ---------------------------------------------------------
+    def inject(self, spec):
+        with open(self.spec, "w") as f:
+            f.write(spec)
+
+    def log_lines(self):
+        if not os.path.exists(self.log):
+            return []
+        with open(self.log) as f:
+            return f.read().splitlines()
+
+    # --- the actions, driven without waiting on what a fault may prevent ---------------------
+    def cut_out(self):
+        d = self.desktop
+        d.move(*OUTLINE[0])
+        d.press(1)
+        time.sleep(0.7)
+        for point in OUTLINE[1:]:
+            d.move(*point)
+            time.sleep(0.25)
+        d.release(1)
+        time.sleep(0.5)
+
+    def zoom(self):
+        d = self.desktop
+        d.move(*INSIDE)
+        for button in (4, 4, 5):
+            d.xdotool("click", button)
+            time.sleep(0.2)
+
+    def copy(self):
+        d = self.desktop
+        ids = d.search(class_name="petariko")
+        if ids:
+            d.xdotool("windowfocus", "--sync", ids[0], check=False)
+        d.move(*INSIDE)
+        d.key("ctrl+c")
+        time.sleep(0.8)
+
+    def save(self):
+        self.app.choose(self.app.open_menu(1), 1)
+        self.app.type_into_save_dialog(self.save_path)
+        time.sleep(0.5)
+
+    def launch(self):
+        d = self.desktop
+        d.move(*GESTURE_START)
+        d.press(3)
+        time.sleep(0.7)
+        x, y = GESTURE_START
+        for point in ((x, y - 60), (x + 60, y - 60)):  # up, right: the registered gesture
+            d.move(*point)
+            time.sleep(0.35)
+        d.release(3)
+        time.sleep(1.0)
+
+    # --- what must hold after each -----------------------------------------------------------
+    def settle(self, what):
+        """Answers the program's boxes and dialogs; fails when one is hidden under a cut-out or
+        a frozen screen outlives its button."""
+        d = self.desktop
+        for _ in range(6):
+            # Top-level windows come in their stacking order, the topmost first.
+            tops = [w for w in d.windows() if w["kind"] == "top"]
+            self.assertFalse([w for w in tops if w["visible"] and w["text"] == "ペタリコのエラー"],
+                             f"{what}: the error trap ended the program")
+            boxes = [w for w in tops if w["visible"] and w["text"] in ("エラー", "メッセージ", "名前を付けて保存")]
+            canvas = [w for w in tops if w["class"] == "PetarikoCanvas"][0]
+            if canvas["visible"]:
+                full = (canvas["right"] - canvas["left"], canvas["bottom"] - canvas["top"]) == (d.width, d.height)
+                self.assertFalse(full and "region" not in canvas, f"{what}: a frozen screen outlived its button")
+                for box in boxes:
+                    self.assertLess(tops.index(box), tops.index(canvas), f"{what}: {box['text']} under the cut-out")
+            if not boxes:
+                return
+            box = boxes[0]
+            self.app.answer(box["text"], "Escape" if box["text"] == "名前を付けて保存" else "Return")
+            time.sleep(0.3)
+        self.fail(f"{what}: boxes keep coming")
+
+    def erase(self):
+        self.app.choose(self.app.open_menu(1), 2)
+        time.sleep(0.3)
+        self.settle("erase")
+
+    def run_action(self, action, needs_cutout, spec):
+        if needs_cutout:
+            self.inject("")
+            self.cut_out()
+            self.settle("making the cut-out")
+        mark = len(self.log_lines())
+        self.inject(spec)
+        action()
+        self.settle(f"{action.__name__} with {spec or 'no fault'}")
+        self.assertIsNone(self.app.process.poll(), f"{action.__name__} with {spec}: petariko.exe ended")
+        lines = self.log_lines()[mark:]
+        self.inject("")
+        self.erase()
+        return lines
+
+    def test_every_checked_call_of_each_action_fails_in_turn_and_the_program_lives(self):
+        report = []
+        started = time.monotonic()
+        for action, needs_cutout in ((self.cut_out, False), (self.zoom, True), (self.copy, True),
+                                     (self.save, True), (self.launch, False)):
+            calls = collections.Counter(line.split()[1] for line in self.run_action(action, needs_cutout, "")
+                                        if line.startswith("call "))
+            self.assertTrue(calls, f"{action.__name__} made no checked call")
+            fired = 0
+            for operation, count in sorted(calls.items()):
+                for nth in range(1, count + 1):
+                    lines = self.run_action(action, needs_cutout, f"{operation} {nth}")
+                    fired += f"injected {operation} {nth}" in lines
+            total = sum(calls.values())
+            report.append(f"{action.__name__}: {fired}/{total} calls failed in turn ({dict(calls)})")
+            # A call that happens a varying number of times (one per tick) may not come again.
+            self.assertGreaterEqual(fired, total * 0.8, report[-1])
+        # Afterwards everything still works, the program's piece included.
+        self.cut_out()
+        canvas = wait_for(lambda: [w for w in self.desktop.windows() if w["class"] == "PetarikoCanvas"
+                                   and w["visible"] and "region" in w], what="a cut-out after the walk")
+        self.assertTrue(canvas)
+        print(f"\nfault walk ({time.monotonic() - started:.0f} s):\n  " + "\n  ".join(report))
