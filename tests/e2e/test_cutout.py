@@ -376,13 +376,30 @@ class CutoutTest(CutoutCase):
         self.trace(OUTLINE)
         self.assert_shows_piece(self.screenshot("after-alt-f4"), (10, 10))
 
-    def test_save_and_erase_without_a_cutout_only_say_so(self):
+    def test_save_and_erase_without_a_cutout_only_say_so_and_slow_clicks_are_clicks(self):
         for row in (1, 2):
             self.app.choose(self.app.open_menu(1), row)
             self.assertIn("現在は何も切り取りしていません。", self.message_texts("エラー"))
             self.app.answer("エラー", "Return")
             self.desktop.wait_no_window(text="エラー", visible=True)
         self.assertFalse(self.canvas()["visible"])
+
+        # The button held still past the hold time on a menu entry, then on the box's button.
+        menu = self.app.open_menu(1)
+        self.slow_click(menu["left"] + 40, menu["top"] + 65)
+        box, children = self.app.message("エラー")
+        button = [c for c in children if c["class"] == "Button"][0]
+        self.slow_click((button["left"] + button["right"]) // 2, (button["top"] + button["bottom"]) // 2)
+        self.desktop.wait_no_window(text="エラー", visible=True)
+        self.assertFalse(self.canvas()["visible"])
+
+    def slow_click(self, x, y):
+        d = self.desktop
+        d.move(x + d.offset[0], y + d.offset[1])
+        d.press(1)
+        time.sleep(1.0)
+        self.assertFalse(self.canvas()["visible"], "a slow click froze the screen")
+        d.release(1)
 
     def test_one_point_trace_pins_the_whole_frozen_screen_at_ten_ten(self):
         canvas = self.trace([(300, 300)])

@@ -335,20 +335,31 @@ class GestureTest(DesktopTestCase):
         self.assertEqual(self.recorder.starts()[0]["cwd"].rstrip("\\").lower(),
                          d.windows_path(started_in).lower())
 
-    def test_hand_edited_entries_start_nothing_and_crash_nothing(self):
+    def test_hand_edited_entries_and_paths_the_system_cannot_take_start_nothing_and_are_named(self):
         exe = self.recorder.windows_exe
+        overlong = exe + " " + "z" * (40000 - len(exe) - 1)
+        long_path, path_300 = "Z:\\" + "d" * 1000 + ".exe", "Z:\\" + "m" * 300 + ".exe"
         self.start_app([
             (exe + " empty-gesture", ""),
-            (exe + " " + "z" * (40000 - len(exe) - 1), "←"),
+            (overlong, "←"),
             (exe + " six-equal", "↑↑↑↑↑↑"),
+            (long_path, "↓"),
+            (path_300, "→"),
         ])
-        for codes, label in (([LEFT], True), ([UP], False)):
+        for codes, line in (([LEFT], overlong), ([UP], None), ([DOWN], long_path), ([RIGHT], path_300)):
             with self.subTest(codes=codes):
                 self.hold()
                 self.strokes(*codes)
-                self.assertEqual(self.label_shown(self.screenshot(f"hand-edited-{codes[0]}")), label)
+                self.assertEqual(self.label_shown(self.screenshot(f"hand-edited-{codes[0]}")), line is not None)
                 self.release()
                 self.assert_nothing_started()
+                if line:
+                    _, children = self.app.message("エラー")
+                    text = [c["text"] for c in children if c["class"] == "Static" and c["text"]][0]
+                    self.assertTrue(text.startswith("プログラムを起動できませんでした。\r\n" + line[:120]), text[:200])
+                    self.assertTrue(text.endswith(line[-120:]))
+                    self.app.answer("エラー", "Return")
+                    self.desktop.wait_no_window(text="エラー", visible=True)
                 # Another gesture can start: the program is still watching.
         self.assertEqual(len(self.app.tray_icons()), 1)
 
