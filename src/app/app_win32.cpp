@@ -217,8 +217,12 @@ void App::OnMenuOption() {
 }
 
 void App::OnMenuEnd() {
+  // The question is asked once: the menu can be opened again while it is up.
+  if (asking_to_quit_) return;
   if (shared_.blnCutShown) parts_->cutout.HideForLater();
+  asking_to_quit_ = true;
   const bool yes = ShowMessageBox(host_hwnd_, ui::kQuitQuestion, ui::kTitleConfirm, MB_YESNO) == IDYES;
+  asking_to_quit_ = false;
   if (!host_) return;  // ended while the question was up
   if (yes) {
     EndProgram();

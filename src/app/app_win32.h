@@ -76,6 +76,7 @@ class App : public SettingsScreenHost {
   TrayIcon tray_;
   TrayRetry tray_retry_;
   UINT taskbar_created_message_ = 0;
+  bool asking_to_quit_ = false;
 
   DesktopInput input_;
   struct Parts;  // the frozen-screen canvas, trace, gesture recognizer and cut-out

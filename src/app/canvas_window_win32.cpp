@@ -233,7 +233,23 @@ bool CanvasWindow::ClipTo(std::span<const Point> outline) {
   }
   // Ctrl+C works at once, without a click on the cut-out first.
   TakeFocus();
+  RaiseOwnBoxes();
   return true;
+}
+
+void CanvasWindow::RaiseOwnBoxes() {
+  // A box that was up while the trace was drawn (the quit question, a message) must not stay
+  // hidden under the cut-out that was made over it.
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM) -> BOOL {
+        wchar_t name[16] = {};
+        if (IsWindowVisible(window) && GetClassNameW(window, name, 16) && lstrcmpW(name, L"#32770") == 0) {
+          SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+        return TRUE;
+      },
+      0);
 }
 
 UniqueRegion CanvasWindow::OutlineRegion() const {

@@ -130,6 +130,7 @@ class CanvasWindow : public FrozenScreenWindow,
   void SetShape(UniqueRegion region, bool redraw);
   bool ClipTo(std::span<const Point> outline);
   void TakeFocus();
+  void RaiseOwnBoxes();
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;  // recorded at creation; window_ owns it

@@ -50,7 +50,7 @@ bool WriteFileAtomically(const std::wstring& path, const std::function<bool(Byte
     try {
       HandleSink sink(file.get());
       ok = produce(sink);
-    } catch (...) {
+    } catch (const ActionFailed&) {
       ok = false;
     }
     // Over an existing file the data must be on the disk before the name points at it, or a

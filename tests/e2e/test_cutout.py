@@ -2,6 +2,7 @@
 zooming, erasing, saving it as a BMP file, copying it, and the length limit."""
 import json
 import os
+import struct
 import subprocess
 import time
 import unittest
@@ -410,6 +411,11 @@ class CutoutTest(CutoutCase):
         for y in range(PATTERN_TOP, self.desktop.height - 10, 7):
             self.assertEqual(shot.data[((y + 10) * w + 10) * 3:((y + 11) * w) * 3],
                              self.before.data[y * w * 3:(y * w + w - 10) * 3], f"row {y}")
+        # Ctrl+C copies the whole picture it shows.
+        self.desktop.key("ctrl+c")
+        png = wait_for(lambda: self.clipboard("image/png"), what="the copy on the clipboard")
+        self.assertEqual(struct.unpack(">II", png[16:24]), (self.desktop.width, self.desktop.height))
+        self.assertEqual(self.desktop.find(text="エラー", visible=True), [])
 
     def test_hundred_points_abandon_the_trace_and_no_new_one_starts_until_release(self):
         d = self.desktop
