@@ -255,7 +255,8 @@ void CanvasWindow::RaiseOwnBoxes() {
 UniqueRegion CanvasWindow::OutlineRegion() const {
   std::vector<POINT> points;
   points.reserve(piece_outline_.size());
-  for (const Point& p : ScaleOutline(piece_outline_, scale_)) points.push_back({p.x, p.y});
+  const std::vector<Point> shown = orientation_.MapOutline(piece_outline_, frozen_.width(), frozen_.height());
+  for (const Point& p : ScaleOutline(shown, scale_)) points.push_back({p.x, p.y});
   UniqueRegion region(
       Check(CreatePolygonRgn(points.data(), static_cast<int>(points.size()), WINDING), "CreatePolygonRgn"));
   RECT box{};
@@ -291,11 +292,21 @@ void CanvasWindow::TakeFocus() {
   SetFocus(hwnd());
 }
 
-void CanvasWindow::Zoom(Scale scale, const Placement& placement) {
-  const Scale before = scale_;
+void CanvasWindow::Reshape(Scale scale, Orientation orientation, const Placement& placement) {
   RECT was{};
   Check(GetWindowRect(hwnd(), &was), "GetWindowRect");
+  // The turned picture is made first: if it cannot be had, nothing has changed.
+  DibSurface turned;
+  if (orientation != orientation_ && !orientation.IsIdentity()) {
+    turned.Resize(frozen_.dc(), orientation.ShownWidth(frozen_.width(), frozen_.height()),
+                  orientation.ShownHeight(frozen_.width(), frozen_.height()));
+    OrientPixels(frozen_.Pixels(), frozen_.width(), frozen_.height(), frozen_.width(), orientation, turned.Pixels(),
+                 turned.width());
+  }
+  const Scale scale_before = scale_;
+  const Orientation orientation_before = orientation_;
   scale_ = scale;
+  orientation_ = orientation;
   try {
     // A sliver reduced to nothing keeps its previous shape rather than becoming unreachable.
     UniqueRegion region = piece_outline_.size() >= 3 ? OutlineRegion() : UniqueRegion();
@@ -312,10 +323,43 @@ void CanvasWindow::Zoom(Scale scale, const Placement& placement) {
       }
     }
   } catch (const ActionFailed&) {
-    scale_ = before;
+    scale_ = scale_before;
+    orientation_ = orientation_before;
     throw;
   }
+  if (orientation != orientation_before) {
+    turned_.Swap(turned);  // the previous turned copy goes with `turned`
+    GdiFlush();
+  }
   InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CanvasWindow::SetOpacity(int percent) {
+  const LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
+  if (percent >= kOpaque) {
+    // An opaque cut-out is an ordinary window again, drawn as fast as before.
+    if (style & WS_EX_LAYERED) SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+    return;
+  }
+  if (!(style & WS_EX_LAYERED)) SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, style | WS_EX_LAYERED);
+  Check(SetLayeredWindowAttributes(hwnd(), 0, static_cast<BYTE>(MulDiv(percent, 255, 100)), LWA_ALPHA),
+        "SetLayeredWindowAttributes");
+}
+
+SaveRect CanvasWindow::ShownImage::Extent() {
+  const DibSurface& shown = canvas_.Shown();
+  return {0, 0, shown.width(), shown.height()};
+}
+
+void CanvasWindow::ShownImage::ReadRow(int x, int y, int width, std::uint8_t* bgr) {
+  const DibSurface& shown = canvas_.Shown();
+  for (int i = 0; i < width; ++i, bgr += 3) {
+    const bool on = y >= 0 && y < shown.height() && x + i >= 0 && x + i < shown.width();
+    const std::uint8_t* pixel = on ? shown.Row(y) + static_cast<std::size_t>(x + i) * 4 : nullptr;
+    bgr[0] = on ? pixel[0] : 0;
+    bgr[1] = on ? pixel[1] : 0;
+    bgr[2] = on ? pixel[2] : 0;
+  }
 }
 
 long long CanvasWindow::DesktopArea() {
@@ -451,9 +495,13 @@ Point CanvasWindow::Reachable(Point top_left) {
 
 void CanvasWindow::ResetShape() {
   SetWindowRgn(hwnd(), nullptr, TRUE);
+  SetOpacity(kOpaque);
   holds_cutout_ = false;
+  cursor_over_ = false;
   piece_outline_.clear();
   scale_ = {};
+  orientation_ = {};
+  turned_.Release();
   ReleasePicture();
 }
 
@@ -524,7 +572,12 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
       if (cutout_) cutout_->OnMouseDown(kMouseMiddle, client);
       return 0;
     case WM_MOUSEMOVE:
+      OnMouseOver();
       if (cutout_) cutout_->OnMouseMove(HeldButtons(wparam));
+      return 0;
+    case WM_MOUSELEAVE:
+      cursor_over_ = false;
+      InvalidateRect(hwnd(), nullptr, FALSE);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -536,11 +589,11 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
       if (cutout_) cutout_->OnDoubleClick();
       return 0;
     case WM_KEYDOWN:
-      if (cutout_ && GetKeyState(VK_CONTROL) < 0 && cutout_->OnControlKey(ControlKey(wparam))) return 0;
+      if (cutout_ && cutout_->OnKey(ControlKey(wparam), GetKeyState(VK_CONTROL) < 0)) return 0;
       return DefWindowProcW(hwnd(), message, wparam, lparam);
     case WM_MOUSEWHEEL:
       // The wheel's position is in screen pixels.
-      if (cutout_) cutout_->OnWheel(GET_WHEEL_DELTA_WPARAM(wparam), client);
+      if (cutout_) cutout_->OnWheel(GET_WHEEL_DELTA_WPARAM(wparam), client, GET_KEYSTATE_WPARAM(wparam) & MK_CONTROL);
       return 0;
     case WM_CLOSE:
       // Alt+F4 erases the cut-out; the window itself lives as long as the program.
@@ -566,10 +619,11 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
 void CanvasWindow::Paint() {
   ScopedPaint paint(hwnd());
   const RECT& area = paint.paint().rcPaint;
-  if (frozen_.dc() && scale_ == Scale{}) {
-    BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, frozen_.dc(),
-           area.left, area.top, SRCCOPY);
-  } else if (frozen_.dc()) {
+  const DibSurface& shown = Shown();
+  if (shown.dc() && scale_ == Scale{}) {
+    BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, shown.dc(), area.left,
+           area.top, SRCCOPY);
+  } else if (shown.dc()) {
     // The whole piece onto the whole window, so that partial repaints meet without seams.
     if (QualityFor(scale_) == StretchQuality::kCrisp) {
       SetStretchBltMode(paint.get(), COLORONCOLOR);
@@ -579,11 +633,35 @@ void CanvasWindow::Paint() {
     }
     RECT client{};
     GetClientRect(hwnd(), &client);
-    StretchBlt(paint.get(), 0, 0, client.right, client.bottom, frozen_.dc(), 0, 0, frozen_.width(), frozen_.height(),
+    StretchBlt(paint.get(), 0, 0, client.right, client.bottom, shown.dc(), 0, 0, shown.width(), shown.height(),
                SRCCOPY);
   }
   for (const Mark& mark : marks_) DrawMark(paint.get(), mark);
   if (label_) DrawLabel(paint.get());
+  if (cursor_over_) DrawEdge(paint.get());
+}
+
+void CanvasWindow::OnMouseOver() {
+  if (cursor_over_ || !holds_cutout_ || !IsWindowVisible(hwnd())) return;
+  // The system says when the cursor leaves, and the edge goes with it.
+  TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd(), 0};
+  if (!TrackMouseEvent(&track)) return;
+  cursor_over_ = true;
+  InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CanvasWindow::DrawEdge(HDC dc) {
+  // A dark line outside a light one, each a pixel wide at 100 % scale: one of them stands out
+  // on any picture. Both lie inside the shape, over the piece's own edge pixels.
+  const int width = std::max(1, MulDiv(1, static_cast<int>(GetDpiForWindow(hwnd())), USER_DEFAULT_SCREEN_DPI));
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  UniqueRegion shape(CreateRectRgn(0, 0, client.right, client.bottom));
+  if (!shape) return;
+  // The window's own shape, or the whole window when it has none.
+  if (GetWindowRgn(hwnd(), shape.get()) == ERROR) SetRectRgn(shape.get(), 0, 0, client.right, client.bottom);
+  FrameRgn(dc, shape.get(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), 2 * width, 2 * width);
+  FrameRgn(dc, shape.get(), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), width, width);
 }
 
 }  // namespace petariko

@@ -37,6 +37,8 @@ class DibSurface {
   void Release();
   void Swap(DibSurface& other);
   HDC dc() const { return dc_.get(); }
+  std::uint32_t* Pixels() { return reinterpret_cast<std::uint32_t*>(bits_); }
+  const std::uint32_t* Pixels() const { return reinterpret_cast<const std::uint32_t*>(bits_); }
   int width() const { return width_; }
   int height() const { return height_; }
   // Row y from the top, blue-green-red-unused quads; call GdiFlush() before reading what GDI drew.
@@ -91,8 +93,10 @@ class CanvasWindow : public FrozenScreenWindow,
   Point CursorPos() override;
   int PieceWidth() override { return frozen_.width(); }
   int PieceHeight() override { return frozen_.height(); }
-  void Zoom(Scale scale, const Placement& placement) override;
+  void Reshape(Scale scale, Orientation orientation, const Placement& placement) override;
   long long DesktopArea() override;
+  void SetOpacity(int percent) override;
+  FrozenImage& ShownPiece() override { return shown_image_; }
 
   // FrozenImage, in screen pixels.
   SaveRect Extent() override;
@@ -124,8 +128,25 @@ class CanvasWindow : public FrozenScreenWindow,
   void KeepPiece(const Rect& piece);
   void ReleasePicture();
   Point Reachable(Point top_left);
-  // The window's shape: the piece's outline at the window's scale; empty when it encloses nothing.
+  // The piece turned or mirrored as the window shows it, one to one.
+  class ShownImage : public FrozenImage {
+   public:
+    explicit ShownImage(const CanvasWindow& canvas) : canvas_(canvas) {}
+    SaveRect Extent() override;
+    void ReadRow(int x, int y, int width, std::uint8_t* bgr) override;
+
+   private:
+    const CanvasWindow& canvas_;
+  };
+
+  // What the window shows its piece from: the turned copy, or the frozen piece itself.
+  const DibSurface& Shown() const { return orientation_.IsIdentity() ? frozen_ : turned_; }
+  // The window's shape: the piece's outline turned and at the window's scale; empty when it
+  // encloses nothing.
   UniqueRegion OutlineRegion() const;
+  // The outline drawn along the inside of the shape while the cursor is over the cut-out.
+  void DrawEdge(HDC dc);
+  void OnMouseOver();
   // Gives the window its shape; throws Win32Error, the old shape kept, when the system refuses.
   void SetShape(UniqueRegion region, bool redraw);
   bool ClipTo(std::span<const Point> outline);
@@ -140,9 +161,13 @@ class CanvasWindow : public FrozenScreenWindow,
   // the finished cut-out moves away from where it was drawn.
   Point origin_;
   bool holds_cutout_ = false;
-  // The cut-out's outline in piece pixels (none: the whole piece shows) and its zoom.
+  // The cut-out's outline in piece pixels (none: the whole piece shows), its zoom and turn.
   std::vector<Point> piece_outline_;
   Scale scale_;
+  Orientation orientation_;
+  DibSurface turned_;  // the piece as turned or mirrored; empty while upright
+  ShownImage shown_image_{*this};
+  bool cursor_over_ = false;
   UniqueIcon icon_;
   UniqueMemoryDc arrows_dc_;
   UniqueBitmap arrows_;

@@ -1,5 +1,7 @@
 #include "cutout/cutout.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "core/action_failed.h"
@@ -49,23 +51,76 @@ void Cutout::EndDrag() {
   lngGrabY_ = 0;
 }
 
-bool Cutout::OnControlKey(char key) {
-  if (key != 'C' && key != 'S' && key != '0') return false;
+bool Cutout::OnKey(char key, bool control) {
+  const char* used = control ? "CS0" : "1234";
+  if (key == 0 || std::strchr(used, key) == nullptr) return false;
   if (!Shown() || shared_.blnBusy) return true;
-  switch (key) {
-    case 'C': Copy(); break;
-    case 'S': SaveFromMenu(); break;
-    default:
-      if (zoom_) ChangeZoom([](CutoutZoom& zoom, Point top_left) { return zoom.Reset(top_left); });
-      break;
+  if (control) {
+    switch (key) {
+      case 'C': Copy(); break;
+      case 'S': SaveFromMenu(); break;
+      default:
+        if (zoom_) ChangeZoom([](CutoutZoom& zoom, Point top_left) { return zoom.Reset(top_left); });
+        SetOpacity(kOpaque);
+        break;
+    }
+  } else {
+    switch (key) {
+      case '1': Orient(orientation_.TurnedLeft()); break;
+      case '2': Orient(orientation_.TurnedRight()); break;
+      case '3': Orient(orientation_.FlippedLeftRight()); break;
+      default: Orient(orientation_.FlippedTopBottom()); break;
+    }
   }
   return true;
 }
 
-void Cutout::OnWheel(int delta, Point cursor) {
+void Cutout::OnWheel(int delta, Point cursor, bool control) {
   if (!Shown()) return;
-  if (!zoom_) zoom_.emplace(window_.PieceWidth(), window_.PieceHeight(), kMaxZoomDesktops * window_.DesktopArea());
+  if (control) return ChangeOpacity(delta);
+  CurrentZoom();
   ChangeZoom([&](CutoutZoom& zoom, Point top_left) { return zoom.Wheel(delta, top_left, cursor); });
+}
+
+CutoutZoom& Cutout::CurrentZoom() {
+  if (!zoom_) zoom_.emplace(window_.PieceWidth(), window_.PieceHeight(), kMaxZoomDesktops * window_.DesktopArea());
+  return *zoom_;
+}
+
+void Cutout::ChangeOpacity(int delta) {
+  // Fine wheels send parts of a notch; they add up.
+  opacity_wheel_rest_ += delta;
+  const int notches = opacity_wheel_rest_ / CutoutZoom::kWheelNotch;
+  opacity_wheel_rest_ -= notches * CutoutZoom::kWheelNotch;
+  SetOpacity(std::clamp(opacity_ + notches * kOpacityStep, kLeastOpacity, kOpaque));
+}
+
+void Cutout::SetOpacity(int percent) {
+  if (percent == opacity_) return;
+  try {
+    window_.SetOpacity(percent);
+    opacity_ = percent;
+  } catch (const ActionFailed&) {
+    // The cut-out keeps the opacity it has.
+  }
+}
+
+void Cutout::Orient(Orientation next) {
+  CutoutZoom turned = CurrentZoom();
+  if (next.SwapsSides() != orientation_.SwapsSides()) turned.SwapSides();
+  try {
+    // About the centre: the window's centre stays where it is (to the pixel, rounding down).
+    const Point corner = window_.Position();
+    const Placement placement{{corner.x + (CurrentZoom().Width() - turned.Width()) / 2,
+                               corner.y + (CurrentZoom().Height() - turned.Height()) / 2},
+                              turned.Width(), turned.Height()};
+    window_.Reshape(turned.scale(), next, placement);
+  } catch (const ActionFailed&) {
+    return;  // the cut-out stays as it was
+  }
+  *zoom_ = turned;
+  orientation_ = next;
+  EndDrag();
 }
 
 void Cutout::ChangeZoom(const std::function<std::optional<Placement>(CutoutZoom&, Point top_left)>& step) {
@@ -79,7 +134,7 @@ void Cutout::ChangeZoom(const std::function<std::optional<Placement>(CutoutZoom&
 
 void Cutout::ApplyZoom(const std::optional<Placement>& placement) {
   if (!placement) return;
-  window_.Zoom(zoom_->scale(), *placement);
+  window_.Reshape(zoom_->scale(), orientation_, *placement);
   if (intDragging_) {
     // The drag goes on holding the picture point that is now under the cursor.
     const Point cursor = window_.CursorPos();
@@ -92,14 +147,25 @@ void Cutout::Copy() {
   // One to one whatever the zoom: the rectangle a save writes, the shape the window has. With
   // fewer than three points the window shows the whole frozen picture, and that is copied.
   const bool shaped = outline_.Points().size() >= 3;
-  const SaveRect rect = shaped ? BoundingRect(outline_) : frozen_.Extent();
-  std::vector<Point> in_piece;
-  if (shaped) {
-    for (const Point& p : outline_.Points()) in_piece.push_back({p.x - rect.left, p.y - rect.top});
-  }
   bool copied = false;
   try {
-    copied = clipboard_.Copy(frozen_, rect, in_piece);
+    if (orientation_.IsIdentity()) {
+      const SaveRect rect = shaped ? BoundingRect(outline_) : frozen_.Extent();
+      std::vector<Point> in_piece;
+      if (shaped) {
+        for (const Point& p : outline_.Points()) in_piece.push_back({p.x - rect.left, p.y - rect.top});
+      }
+      copied = clipboard_.Copy(frozen_, rect, in_piece);
+    } else {
+      // Turned or mirrored: the whole piece as it is shown, its shape turned with it.
+      const SaveRect piece = frozen_.Extent();
+      std::vector<Point> in_piece;
+      if (shaped) {
+        for (const Point& p : outline_.Points()) in_piece.push_back({p.x - piece.left, p.y - piece.top});
+      }
+      FrozenImage& shown = window_.ShownPiece();
+      copied = clipboard_.Copy(shown, shown.Extent(), orientation_.MapOutline(in_piece, piece.width(), piece.height()));
+    }
   } catch (const ActionFailed&) {
     copied = false;
   }
@@ -147,7 +213,11 @@ void Cutout::Erase() {
   HideForLater();
   hidden_for_later_ = false;
   window_.ResetShape();
-  zoom_.reset();  // the next cut-out starts at 100 %
+  // The next cut-out starts at 100 %, opaque and upright.
+  zoom_.reset();
+  orientation_ = {};
+  opacity_ = kOpaque;
+  opacity_wheel_rest_ = 0;
   shared_.blnCutShown = false;
   outline_.Clear();
 }

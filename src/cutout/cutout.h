@@ -14,6 +14,7 @@
 #include "core/trace.h"
 #include "core/user_messages.h"
 #include "cutout/bmp_writer.h"
+#include "cutout/orientation.h"
 #include "cutout/zoom.h"
 
 namespace petariko {
@@ -23,29 +24,14 @@ inline constexpr int kMouseLeft = 1;
 inline constexpr int kMouseRight = 2;
 inline constexpr int kMouseMiddle = 4;
 
+// The cut-out's opacity in percent: Ctrl+wheel steps it, never to invisible.
+inline constexpr int kOpaque = 100;
+inline constexpr int kLeastOpacity = 20;
+inline constexpr int kOpacityStep = 10;
+
 // Mouse messages the tray icon's callback carries.
 inline constexpr int kTrayLeftButtonDown = 0x201;
 inline constexpr int kTrayRightButtonDown = 0x204;
-
-// What the cut-out logic needs from the cut-out window.
-class CutoutWindow {
- public:
-  virtual ~CutoutWindow() = default;
-  virtual Point Position() = 0;  // top-left corner in screen pixels
-  virtual void Hide() = 0;       // keeps the shape
-  virtual void ShowAt(Point top_left) = 0;
-  virtual void MoveTo(Point top_left) = 0;
-  virtual void ResetShape() = 0;  // back to a plain rectangle covering the whole window, at 100 %
-  virtual Point CursorPos() = 0;
-  // The piece of the frozen screen the window shows, in picture pixels: its size at 100 %.
-  virtual int PieceWidth() = 0;
-  virtual int PieceHeight() = 0;
-  // Shows the piece at `scale`, its shape scaled with it, in the window placed at `placement`.
-  // On failure (ActionFailed) the window stays as it was.
-  virtual void Zoom(Scale scale, const Placement& placement) = 0;
-  // The virtual desktop's area in pixels, which bounds how far the wheel enlarges.
-  virtual long long DesktopArea() = 0;
-};
 
 // The save dialog. Returns the chosen full path, or nothing when the user cancelled or the
 // dialog could not be shown. `initial_name` is what the name box starts with.
@@ -75,6 +61,30 @@ class FrozenImage {
   // Fills `bgr` with `width` blue-green-red triplets of row y from column x on, in screen pixels;
   // pixels that the frozen picture does not hold are black.
   virtual void ReadRow(int x, int y, int width, std::uint8_t* bgr) = 0;
+};
+
+// What the cut-out logic needs from the cut-out window.
+class CutoutWindow {
+ public:
+  virtual ~CutoutWindow() = default;
+  virtual Point Position() = 0;  // top-left corner in screen pixels
+  virtual void Hide() = 0;       // keeps the shape
+  virtual void ShowAt(Point top_left) = 0;
+  virtual void MoveTo(Point top_left) = 0;
+  virtual void ResetShape() = 0;  // back to a plain rectangle covering the whole window, at 100 %
+  virtual Point CursorPos() = 0;
+  // The piece of the frozen screen the window shows, in picture pixels: its size at 100 %.
+  virtual int PieceWidth() = 0;
+  virtual int PieceHeight() = 0;
+  // Shows the piece turned or mirrored as `orientation` says and at `scale`, its shape with it,
+  // in the window placed at `placement`. On failure (ActionFailed) the window stays as it was.
+  virtual void Reshape(Scale scale, Orientation orientation, const Placement& placement) = 0;
+  // The virtual desktop's area in pixels, which bounds how far the wheel enlarges.
+  virtual long long DesktopArea() = 0;
+  // 100 is opaque; throws ActionFailed, the opacity kept, when the system refuses.
+  virtual void SetOpacity(int percent) = 0;
+  // The piece as the window shows it one to one, turned and mirrored: its extent starts at (0, 0).
+  virtual FrozenImage& ShownPiece() = 0;
 };
 
 class FileWriter {
@@ -122,13 +132,15 @@ class Cutout : public CutoutControl {
   // The system's close command (Alt+F4) on the window: the erase, as a double-click; during a
   // trace (no cut-out yet) it does nothing.
   void OnClose() { Erase(); }
-  // A key pressed with Ctrl held on the cut-out window, as its upper-case character: C copies,
-  // S saves as the menu does, 0 shows the cut-out one to one again. During a trace nothing.
-  // False for a key the cut-out does not use, which the system then handles as usual.
-  bool OnControlKey(char key);
+  // A key pressed on the cut-out window, as its upper-case character. With Ctrl: C copies, S
+  // saves as the menu does, 0 shows the cut-out one to one and opaque again. Alone: 1 and 2
+  // turn it a quarter left and right, 3 mirrors it left to right, 4 top to bottom. During a
+  // trace nothing. False for a key the cut-out does not use, which the system then handles.
+  bool OnKey(char key, bool control);
   // The wheel on the cut-out window, in the system's units (positive: away from the user),
-  // with the cursor at `cursor` in screen pixels.
-  void OnWheel(int delta, Point cursor);
+  // with the cursor at `cursor` in screen pixels: it zooms, or with Ctrl it makes the cut-out
+  // more opaque (away) or more see-through (towards the user).
+  void OnWheel(int delta, Point cursor, bool control);
 
   // The tray icon's callback with the mouse message it carries.
   void OnTrayNotify(int mouse_message);
@@ -145,6 +157,11 @@ class Cutout : public CutoutControl {
  private:
   void Erase();
   void Copy();
+  CutoutZoom& CurrentZoom();
+  void ChangeOpacity(int delta);
+  void SetOpacity(int percent);
+  // Turns or mirrors the cut-out about the centre of its window.
+  void Orient(Orientation next);
   // Runs one zoom step made by `step` from the window's corner; a step the window cannot take
   // leaves the cut-out as it was.
   void ChangeZoom(const std::function<std::optional<Placement>(CutoutZoom&, Point top_left)>& step);
@@ -177,8 +194,11 @@ class Cutout : public CutoutControl {
   bool hidden_for_later_ = false;
   int lngGrabX_ = 0;
   int lngGrabY_ = 0;
-  // The shown cut-out's zoom, made at its first wheel turn; gone with the cut-out.
+  // The shown cut-out's zoom, made at its first wheel turn or quarter turn; gone with the cut-out.
   std::optional<CutoutZoom> zoom_;
+  Orientation orientation_;
+  int opacity_ = kOpaque;
+  int opacity_wheel_rest_ = 0;
   // The dialog offers the name chosen at the previous save of this run.
   std::wstring last_file_name_;
 };

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "core/point.h"
@@ -73,6 +74,9 @@ class CutoutZoom {
   std::optional<Placement> Wheel(int delta, Point top_left, Point cursor);
   // Back to 100 % around the window's centre; nothing when already there.
   std::optional<Placement> Reset(Point top_left);
+
+  // After a quarter turn the piece is as wide as it was tall.
+  void SwapSides() { std::swap(piece_width_, piece_height_); }
 
   Scale scale() const { return kZoomSteps[step_]; }
   int Width() const { return ScaleLength(piece_width_, scale()); }

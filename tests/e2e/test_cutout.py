@@ -344,6 +344,80 @@ class CutoutTest(CutoutCase):
         self.wait_canvas(visible=False)
         self.assertEqual(self.size(self.trace(OUTLINE)), first_size, "a new cut-out starts at 100 %")
 
+    def test_see_through_quarter_turns_flips_and_the_edge_under_the_cursor(self):
+        d = self.desktop
+        canvas = self.trace(OUTLINE)
+        pw, ph = self.size(canvas)
+        left, top = min(x for x, _ in OUTLINE), min(y for _, y in OUTLINE)
+        x_id = d.search(class_name="petariko")[0]
+
+        # The edge: along the inside of the shape with the cursor over it, gone when it leaves.
+        d.move(900, 720)
+        away = self.screenshot("edge-away")
+        d.move(410, 340)
+        over = wait_for(lambda: (lambda s: s if s.data != away.data else None)(d.screenshot()), what="the edge")
+        changed = [(x, y) for y in range(top, top + ph + 10) for x in range(left, left + pw + 10)
+                   if over.pixel(x, y) != away.pixel(x, y)]
+        self.assertGreater(len(changed), 1000)
+        for x, y in changed[::7]:
+            self.assertIn(over.pixel(x, y), ((0, 0, 0), (255, 255, 255)), (x, y))
+            self.assertFalse(inside((x - 10, y - 10), OUTLINE, 3), f"{(x, y)}: the inside changed")
+        d.move(900, 720)
+        wait_for(lambda: d.screenshot().data == away.data, what="the edge to go")
+
+        # Ctrl+wheel: a tenth more see-through per notch, and Ctrl+0 brings it back.
+        def opacity():
+            out = subprocess.run(["xprop", "-id", str(x_id), "_NET_WM_WINDOW_OPACITY"], env=d.env,
+                                 capture_output=True, text=True).stdout
+            return int(out.split("=")[1]) if "=" in out else 0xFFFFFFFF
+        d.move(410, 340)
+        d.xdotool("windowfocus", "--sync", x_id, check=False)
+        d.xdotool("keydown", "ctrl", "click", "5", "click", "5", "keyup", "ctrl")
+        self.assertAlmostEqual(wait_for(lambda: opacity() < 0xF0000000 and opacity(), what="see-through")
+                               / 0xFFFFFFFF, 0.8, delta=0.01)
+        self.assertEqual(self.size(self.canvas()), (pw, ph), "size stays")
+        d.key("ctrl+0")
+        wait_for(lambda: opacity() == 0xFFFFFFFF, what="opaque again")
+
+        # 2 turns right, 1 back, 3 mirrors left to right, twice: the pixels go where the turn puts them.
+        def assert_shown(label, mapping, size):
+            c = self.wait_canvas(visible=True)
+            self.assertEqual(self.size(c), size, label)
+            shot = self.screenshot(label)
+            for y in range(top, top + ph, 11):
+                for x in range(left, left + pw, 11):
+                    if inside((x, y), OUTLINE):
+                        sx, sy = mapping(x - left, y - top)
+                        self.assertEqual(shot.pixel(c["left"] + sx, c["top"] + sy), self.before.pixel(x, y),
+                                         f"{label}: {(x, y)}")
+        upright = lambda x, y: (x, y)
+        for key, label, mapping, size in (("2", "turned-right", lambda x, y: (ph - 1 - y, x), (ph, pw)),
+                                          ("1", "turned-back", upright, (pw, ph)),
+                                          ("3", "mirrored", lambda x, y: (pw - 1 - x, y), (pw, ph)),
+                                          ("3", "mirrored-back", upright, (pw, ph))):
+            d.move(1000, 740)  # off the cut-out: no edge over the pixels
+            d.xdotool("windowfocus", "--sync", x_id, check=False)
+            d.key(key)
+            wait_for(lambda: self.size(self.canvas()) == size, what=label)
+            time.sleep(0.3)  # painted
+            assert_shown(label, mapping, size)
+
+        # A copy after a turn holds the turned piece and its turned shape.
+        d.key("2")
+        wait_for(lambda: self.size(self.canvas()) == (ph, pw), what="turned again")
+        d.key("ctrl+c")
+        png = wait_for(lambda: self.clipboard("image/png"), what="the turned copy")
+        width, height, rgba = e2e_lib.read_png(png)
+        self.assertEqual((width, height), (ph, pw))
+        for y in range(top, top + ph, 13):
+            for x in range(left, left + pw, 13):
+                sx, sy = ph - 1 - (y - top), x - left
+                alpha = rgba[4 * (sy * width + sx) + 3]
+                if inside((x, y), OUTLINE, 2):
+                    self.assertEqual(alpha, 255, (x, y))
+                elif outside((x, y), OUTLINE, 2):
+                    self.assertEqual(alpha, 0, (x, y))
+
     def test_outline_enclosing_nothing_crossing_itself_and_alt_f4_and_the_next_hold_works(self):
         # Points on one line enclose nothing: no invisible cut-out blocks the next hold.
         self.trace([(200, 300), (500, 300), (700, 300)], pins=False)

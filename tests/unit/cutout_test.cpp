@@ -296,7 +296,7 @@ TEST_F(CutoutTest, OnlyTheCutoutThatWasHiddenIsPutBackAndCloseErases) {
 
 TEST_F(CutoutTest, CtrlCCopiesTheSavedRectangleAndKeysActOnlyOnAShownIdleCutout) {
   clipboard.fail = true;
-  cutout.OnControlKey('C');
+  cutout.OnKey('C', true);
   EXPECT_EQ(clipboard.piece, (SaveRect{10, 20, 50, 60}));
   EXPECT_EQ(clipboard.outline, (std::vector<Point>{{0, 0}, {40, 5}, {20, 40}}));
   const std::pair<std::wstring, std::wstring> failed{L"クリップボードにコピーできませんでした。", L"エラー"};
@@ -307,48 +307,82 @@ TEST_F(CutoutTest, CtrlCCopiesTheSavedRectangleAndKeysActOnlyOnAShownIdleCutout)
   // One or two points pin the whole frozen picture: that is what is copied, unshaped.
   outline = OutlineOf({{300, 200}, {360, 250}});
   clipboard.fail = false;
-  cutout.OnControlKey('C');
+  cutout.OnKey('C', true);
   EXPECT_EQ(clipboard.piece, (SaveRect{0, 0, PatternFrozenImage::kWidth, PatternFrozenImage::kHeight}));
   EXPECT_TRUE(clipboard.outline.empty());
 
   log.clear();
   shared.blnBusy = true;
-  cutout.OnControlKey('S');
+  cutout.OnKey('S', true);
   shared.blnBusy = false;
   cutout.HideForLater();
-  for (char key : {'C', 'S'}) cutout.OnControlKey(key);
-  cutout.OnWheel(120, {20, 20});
+  for (char key : {'C', 'S'}) cutout.OnKey(key, true);
+  cutout.OnWheel(120, {20, 20}, false);
   shared.blnCutShown = false;  // the frozen screen of a trace
-  for (char key : {'C', 'S', '0'}) cutout.OnControlKey(key);
-  cutout.OnWheel(120, {20, 20});
+  for (char key : {'C', 'S', '0'}) cutout.OnKey(key, true);
+  cutout.OnWheel(120, {20, 20}, false);
   EXPECT_EQ(log, (std::vector<std::string>{"hide"}));
 }
 
 TEST_F(CutoutTest, ZoomHoldsTheDraggedPointCtrl0UndoesItAndTheNextCutoutStartsAtOneToOne) {
-  cutout.OnWheel(120, {30, 30});
+  cutout.OnWheel(120, {30, 30}, false);
   EXPECT_EQ(window.position, (Point{5, 5}));  // 5/4, picture pixel 20 still under the cursor
   cutout.OnMouseDown(kMouseLeft, {25, 25});
   window.cursor = {30, 30};
-  cutout.OnWheel(120, {30, 30});  // 3/2, at (0, 0)
+  cutout.OnWheel(120, {30, 30}, false);  // 3/2, at (0, 0)
   window.cursor = {130, 230};
   cutout.OnMouseMove(kMouseLeft);
   EXPECT_EQ(window.position, (Point{100, 200}));
   // A step the window cannot take leaves the cut-out and its zoom as they were.
   window.fail_zoom = true;
-  cutout.OnWheel(120, {30, 30});
+  cutout.OnWheel(120, {30, 30}, false);
   window.fail_zoom = false;
   EXPECT_EQ(window.scale, (Scale{3, 2}));
-  cutout.OnControlKey('0');
+  cutout.OnKey('0', true);
   EXPECT_EQ(window.scale, (Scale{1, 1}));
   EXPECT_EQ(window.width, 40);
 
-  cutout.OnWheel(120, {0, 0});
+  cutout.OnWheel(120, {0, 0}, false);
   cutout.OnDoubleClick();
   shared.blnCutShown = true;
   window.piece_width = 8;
-  cutout.OnWheel(480, {0, 0});
+  cutout.OnWheel(480, {0, 0}, false);
   EXPECT_EQ(window.scale, (Scale{3, 1}));
   EXPECT_EQ(window.width, 24);
+}
+
+TEST_F(CutoutTest, CtrlWheelSeesThroughInTenthsTurnsKeepTheCentreAndCopyTakesWhatIsShown) {
+  cutout.OnWheel(-120, {20, 20}, true);
+  EXPECT_EQ(window.opacity, 90);
+  cutout.OnWheel(-20 * 120, {20, 20}, true);
+  EXPECT_EQ(window.opacity, 20) << "never invisible";
+  cutout.OnWheel(120, {30, 30}, false);
+  EXPECT_EQ(window.scale, (Scale{5, 4}));
+  EXPECT_EQ(window.opacity, 20) << "zoom and see-through combine";
+  cutout.OnKey('0', true);
+  EXPECT_EQ(window.scale, (Scale{1, 1}));
+  EXPECT_EQ(window.opacity, 100);
+
+  // A 60 x 40 window at (10, 10) turns about its centre (40, 30).
+  window.piece_width = 60;
+  cutout.OnDoubleClick();
+  shared.blnCutShown = true;
+  outline = OutlineOf({{10, 20}, {50, 25}, {30, 60}});
+  window.position = {10, 10};
+  EXPECT_TRUE(cutout.OnKey('2', false));
+  EXPECT_EQ(window.orientation, Orientation().TurnedRight());
+  EXPECT_EQ((std::vector<int>{window.position.x, window.position.y, window.width, window.height}),
+            (std::vector<int>{20, 0, 40, 60}));
+  cutout.OnKey('1', false);
+  EXPECT_TRUE(window.orientation.IsIdentity());
+  EXPECT_EQ(window.position, (Point{10, 10}));
+  EXPECT_FALSE(cutout.OnKey('5', false));
+
+  cutout.OnKey('3', false);
+  window.shown = &frozen;
+  cutout.OnKey('C', true);
+  EXPECT_EQ(clipboard.piece, (SaveRect{0, 0, PatternFrozenImage::kWidth, PatternFrozenImage::kHeight}));
+  EXPECT_EQ(clipboard.outline, (std::vector<Point>{{1990, 20}, {1950, 25}, {1970, 60}}));
 }
 
 }  // namespace

@@ -24,6 +24,10 @@ class FakeCutoutWindow : public CutoutWindow {
   int piece_width = 40;
   Scale scale;
   int width = 40;
+  int height = 40;
+  Orientation orientation;
+  int opacity = 100;
+  FrozenImage* shown = nullptr;
   bool fail_zoom = false;
   long long desktop_area = 1'000'000;
 
@@ -50,12 +54,19 @@ class FakeCutoutWindow : public CutoutWindow {
   Point CursorPos() override { return cursor; }
   int PieceWidth() override { return piece_width; }
   int PieceHeight() override { return 40; }
-  void Zoom(Scale s, const Placement& placement) override {
+  void Reshape(Scale s, Orientation o, const Placement& placement) override {
     if (fail_zoom) throw ActionFailed("SetWindowPos");
     scale = s;
+    orientation = o;
     position = placement.top_left;
     width = placement.width;
+    height = placement.height;
   }
+  void SetOpacity(int percent) override {
+    if (fail_zoom) throw ActionFailed("SetLayeredWindowAttributes");
+    opacity = percent;
+  }
+  FrozenImage& ShownPiece() override { return *shown; }
 
  private:
   CallLog& log_;
