@@ -24,10 +24,10 @@ constexpr int kClientWidth = 4425;
 constexpr int kClientHeight = 3300;
 
 enum ControlId : int {
-  kIdClose = 201,     // Command1
-  kIdHelp = 202,      // Command2
-  kIdHomepage = 303,  // Label3
-  kIdMail = 305,      // Label5
+  kIdClose = IDCANCEL,  // Command1: Enter and Esc both close the box
+  kIdHelp = 202,        // Command2
+  kIdHomepage = 303,    // Label3
+  kIdMail = 305,        // Label5
   kIdLabel = 400,
   kIdFrame = 500,
 };
@@ -72,12 +72,13 @@ void AboutBox::Run(HWND owner) {
                                             0, 100, 100, owner, nullptr, instance_, this),
                             "CreateWindowExW(about)"));
   CreateControls();
+  dialog::MakeDialogLike(hwnd_, kIdClose);
   Layout(dialog::DpiOf(hwnd_));
   dialog::PlaceWindow(hwnd_, kClientWidth, kClientHeight, owner);
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
-  SetFocus(help_);
-  dialog::RunModal(hwnd_, owner, done_);
+  SetFocus(close_);
+  dialog::RunModal(owner, done_);
 }
 
 void AboutBox::CreateControls() {

@@ -5,6 +5,7 @@
 #include "about/about_box_win32.h"
 #include "app/canvas_window_win32.h"
 #include "core/gesture.h"
+#include "win32/dialog_kit_win32.h"
 #include "win32/message_box_win32.h"
 #include "core/settings_file.h"
 #include "core/settings_file_win32.h"
@@ -190,7 +191,14 @@ LRESULT App::HandleHostMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 
 void App::OnTick() { watcher_->Tick(); }
 
-void App::OnTrayNotify(UINT mouse_message) { parts_->cutout.OnTrayNotify(static_cast<int>(mouse_message)); }
+void App::OnTrayNotify(UINT mouse_message) {
+  // While a window of the program is up, a press on the icon opens no menu but leads back to it.
+  if (shared_.blnBusy && (mouse_message == WM_LBUTTONDOWN || mouse_message == WM_RBUTTONDOWN) &&
+      !BringSettingsScreenForward()) {
+    dialog::BringForward(host_hwnd_);
+  }
+  parts_->cutout.OnTrayNotify(static_cast<int>(mouse_message));
+}
 
 void App::OnMenuCommand(UINT id) {
   switch (id) {

@@ -7,8 +7,8 @@
 #include "app/app_win32.h"
 #include "core/settings_file.h"
 #include "core/settings_file_win32.h"
+#include "win32/dialog_kit_win32.h"
 #include "win32/handles_win32.h"
-#include "settings/settings_screen_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace petariko;
@@ -40,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (TranslateSettingsScreenMessage(message)) continue;
+    if (dialog::TranslateDialogMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -25,15 +25,16 @@ constexpr wchar_t kEditorClass[] = L"PetarikoGestureEditor";
 constexpr int kClientWidth = 3870;
 constexpr int kClientHeight = 3990;
 
+// Enter and Esc stand for "ＯＫ" and "キャンセル", as in any dialog.
 enum ControlId : int {
-  kIdArrowBase = 100,  // + arrow index (Command1 array)
-  kIdOk = 202,         // Command2
-  kIdClear = 203,      // Command3
-  kIdCancel = 204,     // Command4
-  kIdBrowse = 205,     // Command5
-  kIdPath = 300,       // Text1
-  kIdDisplay = 301,    // Label1
-  kIdHeading = 302,    // Label2, Label3
+  kIdOk = IDOK,          // Command2
+  kIdCancel = IDCANCEL,  // Command4
+  kIdArrowBase = 100,    // + arrow index (Command1 array)
+  kIdClear = 203,        // Command3
+  kIdBrowse = 205,       // Command5
+  kIdPath = 300,         // Text1
+  kIdDisplay = 301,      // Label1
+  kIdHeading = 302,      // Label2, Label3
 };
 
 // Whether a path names something on disk, used whole as a search pattern (so wildcards that
@@ -97,31 +98,35 @@ std::optional<EditorResult> GestureEditorWindow::Run(HWND owner) {
                                             0, 100, 100, owner, nullptr, instance_, this),
                             "CreateWindowExW(editor)"));
   CreateControls();
+  dialog::MakeDialogLike(hwnd_, kIdOk);
   Layout(dialog::DpiOf(hwnd_));
   dialog::PlaceWindow(hwnd_, kClientWidth, kClientHeight, owner);
   SetWindowTextW(path_, model_.path().c_str());
   ShowGesture();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
-  SetFocus(arrows_[0]);
-  dialog::RunModal(hwnd_, owner, done_);
+  // The path comes first; typing replaces one that is there, as after Tab.
+  SetFocus(path_);
+  SendMessageW(path_, EM_SETSEL, 0, -1);
+  dialog::RunModal(owner, done_);
   return result_;
 }
 
 void GestureEditorWindow::CreateControls() {
   const DWORD kButton = WS_TABSTOP | BS_OWNERDRAW;
-  // Created in the tab order: the arrows, OK, clear, cancel, the path box, browse.
+  // Created in the tab order, which follows the layout from top to bottom: the path box, browse,
+  // the arrows, clear, OK, cancel.
+  path_ = dialog::CreateChild(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kIdPath, WS_EX_CLIENTEDGE);
+  SendMessageW(path_, EM_SETLIMITTEXT, 0, 0);  // no length limit beyond the control's own
+  browse_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kBrowse, kButton, kIdBrowse);
   const wchar_t* arrow_captions[] = {ui::kArrowUp, ui::kArrowLeft, ui::kArrowRight, ui::kArrowDown};
   for (int k = 0; k < 4; ++k) {
     arrows_[k] = dialog::CreateChild(hwnd_, L"BUTTON", arrow_captions[k], kButton | (k == 0 ? WS_GROUP : 0),
                                      kIdArrowBase + k);
   }
-  ok_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kOk, kButton, kIdOk);
   clear_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kClear, kButton, kIdClear);
+  ok_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kOk, kButton, kIdOk);
   cancel_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kCancel, kButton, kIdCancel);
-  path_ = dialog::CreateChild(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kIdPath, WS_EX_CLIENTEDGE);
-  SendMessageW(path_, EM_SETLIMITTEXT, 0, 0);  // no length limit beyond the control's own
-  browse_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kBrowse, kButton, kIdBrowse);
   path_heading_ = dialog::CreateChild(hwnd_, L"STATIC", ui::kEditorPathHeading, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
   gesture_heading_ = dialog::CreateChild(hwnd_, L"STATIC", ui::kEditorGestureHeading, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
   display_ = dialog::CreateChild(hwnd_, L"STATIC", L"", SS_OWNERDRAW, kIdDisplay);

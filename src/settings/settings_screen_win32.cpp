@@ -26,12 +26,12 @@ using dialog::TwipsRect;
 
 constexpr wchar_t kScreenClass[] = L"PetarikoSettingsScreen";
 
-// Control ids stay clear of IDOK and IDCANCEL: Enter and Esc do not stand for the buttons here.
+// Enter and Esc stand for "ＯＫ" and "キャンセル", as in any dialog.
 enum ControlId : int {
-  kIdOptionBase = 200,  // + Option1 index
+  kIdOk = IDOK,          // Command2
+  kIdCancel = IDCANCEL,  // Command3
+  kIdOptionBase = 200,   // + Option1 index
   kIdEdit = 301,        // Command1
-  kIdOk = 302,          // Command2
-  kIdCancel = 303,      // Command3
   kIdAdd = 304,         // Command4
   kIdDelete = 305,      // Command5
   kIdVersion = 306,     // Command6
@@ -137,6 +137,7 @@ void SettingsScreen::Create() {
                         owner_, nullptr, instance_, this),
         "CreateWindowExW(settings)");
   CreateControls();
+  dialog::MakeDialogLike(hwnd_, kIdOk);
   Layout(dialog::DpiOf(hwnd_));
   dialog::PlaceWindow(hwnd_, kClientWidth, kClientHeight, nullptr);
 
@@ -147,6 +148,7 @@ void SettingsScreen::Create() {
 
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
+  SetFocus(GetNextDlgTabItem(hwnd_, nullptr, FALSE));  // the cut-out's selected option
 }
 
 void SettingsScreen::CreateControls() {
@@ -156,7 +158,7 @@ void SettingsScreen::CreateControls() {
   for (int k = 0; k < 4; ++k) {
     options_[kCutOptions[k]] = dialog::CreateChild(
         frames_[0], L"BUTTON", kOptionCaptions[k],
-        BS_RADIOBUTTON | WS_TABSTOP | (k == 0 ? WS_GROUP : 0), kIdOptionBase + kCutOptions[k]);
+        BS_RADIOBUTTON | (k == 0 ? WS_GROUP : 0), kIdOptionBase + kCutOptions[k]);
   }
 
   frames_[1] = dialog::CreateFrame(hwnd_, ui::kFrameGesture, kIdFrame + 1, &looks_[1]);
@@ -164,7 +166,7 @@ void SettingsScreen::CreateControls() {
   for (int k = 0; k < 4; ++k) {
     options_[kGestureOptions[k]] = dialog::CreateChild(
         frames_[1], L"BUTTON", kOptionCaptions[k],
-        BS_RADIOBUTTON | WS_TABSTOP | (k == 0 ? WS_GROUP : 0), kIdOptionBase + kGestureOptions[k]);
+        BS_RADIOBUTTON | (k == 0 ? WS_GROUP : 0), kIdOptionBase + kGestureOptions[k]);
   }
   headings_[2] = dialog::CreateChild(frames_[1], L"STATIC", ui::kHeadingPrograms, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
   list_ = dialog::CreateChild(frames_[1], WC_LISTVIEWW, L"",
@@ -269,7 +271,11 @@ void SettingsScreen::Layout(UINT dpi) {
 
 void SettingsScreen::ShowOptions() {
   for (int i = 0; i < kOptionCount; ++i) {
-    SendMessageW(options_[i], BM_SETCHECK, copy_.options.IsSelected(i) ? BST_CHECKED : BST_UNCHECKED, 0);
+    const bool selected = copy_.options.IsSelected(i);
+    SendMessageW(options_[i], BM_SETCHECK, selected ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Tab stops once in each frame, at its selected option; the arrow keys move within the frame.
+    const LONG style = GetWindowLongW(options_[i], GWL_STYLE);
+    SetWindowLongW(options_[i], GWL_STYLE, selected ? style | WS_TABSTOP : style & ~WS_TABSTOP);
     EnableWindow(options_[i], copy_.options.IsEnabled(i));
   }
 }
@@ -360,6 +366,16 @@ LRESULT CALLBACK SettingsScreen::ListProc(HWND hwnd, UINT message, WPARAM wparam
       reinterpret_cast<SettingsScreen*>(self)->OnDrop(reinterpret_cast<HDROP>(wparam));
       return 0;
     }
+    // Enter in the list opens its current entry, as "編集" does, rather than pressing "ＯＫ".
+    const auto* key = reinterpret_cast<const MSG*>(lparam);
+    if (message == WM_GETDLGCODE && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {
+      return DefSubclassProc(hwnd, message, wparam, lparam) | DLGC_WANTMESSAGE;
+    }
+    if (message == WM_KEYDOWN && wparam == VK_RETURN) {
+      auto* screen = reinterpret_cast<SettingsScreen*>(self);
+      screen->copy_.list.Edit(*screen);
+      return 0;
+    }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ListProc, 1);
     return DefSubclassProc(hwnd, message, wparam, lparam);
   });
@@ -412,10 +428,7 @@ LRESULT SettingsScreen::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 }  // namespace
 
 void OpenSettingsScreen(HINSTANCE instance, SettingsScreenHost& host) {
-  if (HWND open = FindWindowW(kScreenClass, nullptr)) {
-    SetForegroundWindow(open);
-    return;
-  }
+  if (BringSettingsScreenForward()) return;
   // The common controls are loaded when the first screen that uses them opens, not at start.
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
@@ -423,12 +436,9 @@ void OpenSettingsScreen(HINSTANCE instance, SettingsScreenHost& host) {
   screen->Create();
 }
 
-bool TranslateSettingsScreenMessage(MSG& message) {
-  if (!message.hwnd) return false;
-  HWND root = GetAncestor(message.hwnd, GA_ROOT);
-  wchar_t cls[64] = {};
-  if (!root || !GetClassNameW(root, cls, 64) || lstrcmpW(cls, kScreenClass) != 0) return false;
-  return IsDialogMessageW(root, &message) != 0;
+bool BringSettingsScreenForward() {
+  HWND open = FindWindowW(kScreenClass, nullptr);
+  return open && dialog::BringForward(open);
 }
 
 }  // namespace petariko

@@ -12,8 +12,8 @@ namespace petariko {
 // blnBusy and put the cut-out back.
 void OpenSettingsScreen(HINSTANCE instance, SettingsScreenHost& host);
 
-// Keyboard navigation (Tab, arrows, Space) for the modeless screen: call from the message loop
-// before TranslateMessage; true when the message was used up.
-bool TranslateSettingsScreenMessage(MSG& message);
+// Brings the open screen to the front, or the box or dialog it is showing; false when no
+// screen is open.
+bool BringSettingsScreenForward();
 
 }  // namespace petariko

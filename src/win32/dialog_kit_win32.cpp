@@ -1,9 +1,11 @@
 #include "win32/dialog_kit_win32.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "win32/font_face_win32.h"
 #include "win32/window_proc_win32.h"
@@ -193,11 +195,94 @@ void SetFittedFont(HWND control, HFONT font, int reserve, std::vector<UniqueFont
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), FALSE);
 }
 
+namespace {
+
+// A dialog-like window carries its default button's id under this property, so that the message
+// loops can tell such windows apart without loading the common controls.
+constexpr wchar_t kDefaultIdProp[] = L"PetarikoDefaultId";
+constexpr UINT_PTR kDialogKeysSubclass = 1;
+
+int DefaultIdOf(HWND window) {
+  return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, kDefaultIdProp)));
+}
+
+bool IsPushButton(HWND control) {
+  wchar_t cls[16] = {};
+  if (!control || !GetClassNameW(control, cls, 16) || lstrcmpiW(cls, L"Button") != 0) return false;
+  const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+  return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_OWNERDRAW;
+}
+
+// The button Enter presses: the focused push button, else the window's default one.
+int EnterTarget(HWND window) {
+  HWND focus = GetFocus();
+  return IsChild(window, focus) && IsPushButton(focus) ? GetDlgCtrlID(focus) : DefaultIdOf(window);
+}
+
+// Whether Enter would press this button. Where the focus goes decides whether the default button
+// (a direct child of the window) is framed, so every focus change of a button redraws it too.
+bool IsFramedAsDefault(const DRAWITEMSTRUCT& item) {
+  HWND button = item.hwndItem;
+  HWND window = GetAncestor(button, GA_ROOT);
+  const int default_id = DefaultIdOf(window);
+  if (default_id == 0) return false;
+  HWND fixed = GetDlgItem(window, default_id);
+  if (item.itemAction == ODA_FOCUS && fixed && fixed != button) InvalidateRect(fixed, nullptr, FALSE);
+  if (item.itemState & ODS_FOCUS) return true;
+  // While this button hands the focus on, the focus may still read as its own.
+  HWND focus = GetFocus();
+  return button == fixed && !(focus != button && IsChild(window, focus) && IsPushButton(focus));
+}
+
+struct DialogKeys {
+  HWND last_focus = nullptr;
+};
+
+LRESULT CALLBACK DialogKeysProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                DWORD_PTR keys);
+
+LRESULT HandleDialogKeys(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, DialogKeys* keys) {
+  switch (message) {
+    case DM_GETDEFID:
+      // IsDialogMessage asks which button Enter presses; the owner-drawn buttons cannot say.
+      return MAKELRESULT(EnterTarget(hwnd), DC_HASDEFID);
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (IsChild(hwnd, focus)) keys->last_focus = focus;
+      } else if (IsChild(hwnd, keys->last_focus) && IsWindowEnabled(keys->last_focus)) {
+        SetFocus(keys->last_focus);
+        return 0;
+      }
+      break;
+    case WM_NCDESTROY:
+      RemovePropW(hwnd, kDefaultIdProp);
+      RemoveWindowSubclass(hwnd, DialogKeysProc, kDialogKeysSubclass);
+      delete keys;
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, message, wparam, lparam);
+}
+
+LRESULT CALLBACK DialogKeysProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                DWORD_PTR keys) {
+  return Guarded([&] { return HandleDialogKeys(hwnd, message, wparam, lparam, reinterpret_cast<DialogKeys*>(keys)); });
+}
+
+}  // namespace
+
 void DrawColourButton(const DRAWITEMSTRUCT& item, COLORREF back) {
   HDC dc = item.hDC;
   RECT r = item.rcItem;
   UniqueBrush brush(CreateSolidBrush(back));
   FillRect(dc, &r, brush.get());
+  if (IsFramedAsDefault(item)) {
+    UniqueBrush black(CreateSolidBrush(kBlack));
+    FrameRect(dc, &r, black.get());
+    InflateRect(&r, -1, -1);
+  }
   const bool pressed = (item.itemState & ODS_SELECTED) != 0;
   DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   const std::wstring text = WindowText(item.hwndItem);
@@ -210,7 +295,7 @@ void DrawColourButton(const DRAWITEMSTRUCT& item, COLORREF back) {
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &text_rect,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   if (item.itemState & ODS_FOCUS) {
-    RECT focus = r;
+    RECT focus = item.rcItem;
     InflateRect(&focus, -4, -4);
     DrawFocusRect(dc, &focus);
   }
@@ -222,7 +307,33 @@ LRESULT ColourStatic(HDC dc, COLORREF text, HBRUSH back_brush, COLORREF back) {
   return reinterpret_cast<LRESULT>(back_brush);
 }
 
-void RunModal(HWND dialog, HWND owner, const bool& done) {
+void MakeDialogLike(HWND window, int default_id) {
+  auto keys = std::make_unique<DialogKeys>();
+  CheckCall("SetWindowSubclass", [&] {
+    return SetWindowSubclass(window, DialogKeysProc, kDialogKeysSubclass, reinterpret_cast<DWORD_PTR>(keys.get()));
+  });
+  keys.release();  // the subclass deletes it at WM_NCDESTROY
+  Check(SetPropW(window, kDefaultIdProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(default_id))), "SetPropW");
+}
+
+bool TranslateDialogMessage(MSG& message) {
+  if (!message.hwnd) return false;
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  if (!root || DefaultIdOf(root) == 0 || !IsWindowEnabled(root)) return false;
+  return IsDialogMessageW(root, &message) != FALSE;
+}
+
+bool BringForward(HWND window) {
+  HWND target = GetLastActivePopup(window);
+  if (!IsWindow(target) || !IsWindowVisible(target)) target = window;
+  if (!IsWindowVisible(target)) return false;
+  // The windows it owns rise with it: the box comes with what it belongs to.
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetForegroundWindow(target);
+  return true;
+}
+
+void RunModal(HWND owner, const bool& done) {
   if (owner) EnableWindow(owner, FALSE);
   MSG message;
   while (!done) {
@@ -232,7 +343,7 @@ void RunModal(HWND dialog, HWND owner, const bool& done) {
       break;
     }
     if (got == -1) break;
-    if (!IsDialogMessageW(dialog, &message)) {
+    if (!TranslateDialogMessage(message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }

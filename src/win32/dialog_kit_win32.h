@@ -1,6 +1,6 @@
 // Shared pieces of the settings screen, the gesture editor and the about box: twips layout at
-// the window's DPI, the Japanese UI font, coloured frames and flat coloured push buttons, and a
-// modal loop for windows that are not dialog-template dialogs.
+// the window's DPI, the Japanese UI font, coloured frames and flat coloured push buttons, the
+// keyboard of a dialog, and a modal loop for windows that are not dialog-template dialogs.
 #pragma once
 
 #include <windows.h>
@@ -57,15 +57,31 @@ void MoveChild(HWND child, const RECT& r);
 // circle of an option button).
 void SetFittedFont(HWND control, HFONT font, int reserve, std::vector<UniqueFont>& keep);
 
-// Paints an owner-drawn push button flat in `back` with its own window text centred.
+// Paints an owner-drawn push button flat in `back` with its own window text centred, framed in
+// black while Enter would press it.
 void DrawColourButton(const DRAWITEMSTRUCT& item, COLORREF back);
 
 // The background brush for labels, option buttons and the slider on the yellow forms.
 LRESULT ColourStatic(HDC dc, COLORREF text, HBRUSH back_brush, COLORREF back);
 
-// Runs messages until `done` turns true, with `owner` disabled meanwhile. Keyboard navigation
-// works through IsDialogMessage; a WM_QUIT is put back for the outer loop.
-void RunModal(HWND dialog, HWND owner, const bool& done);
+// Gives a top-level window of this kit the keyboard of a dialog: Tab and Shift+Tab walk the
+// WS_TABSTOP controls in creation order, the arrow keys move between the options of a WS_GROUP
+// group, Enter presses the focused push button or else the button `default_id` (a direct child),
+// Esc sends IDCANCEL, and the focus returns to its control when the window is activated again.
+void MakeDialogLike(HWND window, int default_id);
+
+// For every message loop, before TranslateMessage: a message for an enabled dialog-like window
+// goes through IsDialogMessage (a disabled one is waiting on a box of its own). True when the
+// message was used up.
+bool TranslateDialogMessage(MSG& message);
+
+// Brings the box or dialog that `window` showed last to the front, or `window` itself; false
+// when neither is on screen.
+bool BringForward(HWND window);
+
+// Runs messages until `done` turns true, with `owner` disabled meanwhile; a WM_QUIT is put back
+// for the outer loop.
+void RunModal(HWND owner, const bool& done);
 
 // Registers a class of these hand-made windows once per run: an arrow cursor and no background
 // brush, since each paints its own in WM_ERASEBKGND.

@@ -61,6 +61,22 @@ class SettingsScreenCase(DesktopTestCase):
         ids = self.desktop.search(name="^" + top["text"] + "$")
         self.desktop.xdotool("windowfocus", "--sync", ids[-1], check=False)
 
+    def focused(self, top):
+        """The text (or class) of the control of `top` that has the keyboard focus."""
+        windows = self.desktop.windows()
+        focus = next(w["focus"] for w in windows if w["hwnd"] == top["hwnd"])
+        return next(w["text"] or w["class"] for w in windows if w["hwnd"] == focus)
+
+    def tab_walk(self, top, count):
+        """What has the focus in `top`, then what takes it at each of `count` presses of Tab."""
+        self.focus(top)
+        walk = [self.focused(top)]
+        for _ in range(count):
+            self.desktop.key("Tab")
+            walk.append(wait_for(lambda: (lambda f: f if f != walk[-1] else None)(self.focused(top)),
+                                 what="the focus to move on"))
+        return walk
+
     def options(self, screen):
         """{(frame caption, option caption): (checked, enabled)} for the eight options."""
         frames = {w["hwnd"]: w["text"] for w in self.controls(screen) if w["class"] == "PetarikoFrame"}
@@ -136,6 +152,28 @@ class SettingsScreenTest(SettingsScreenCase):
         time.sleep(1.0)
         self.assertEqual(self.desktop.find(**{"class": "#32768", "visible": True}), [])
 
+    def test_the_tray_icon_brings_the_screen_and_its_box_forward(self):
+        d = self.desktop
+        app = Petariko(d, settings=settings_file(1, 2, 3))
+        app.start()
+        screen = self.open_screen(app)
+        self.click(self.control(screen, "バージョン"))
+        about = d.wait_window(**{"class": ABOUT, "visible": True})
+        for top, key in ((about, "Return"), (screen, "Escape")):
+            # A window opened by another program covers it.
+            d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", "60", str(d.width), str(d.height - 60))
+            corner = (top["left"] + 4, top["bottom"] - 4)
+            wait_for(lambda: d.screenshot().pixel(*corner) != YELLOW, what=f"{top['text']} covered")
+            d.xdotool("windowraise", d.search(name=e2e_lib.TRAY_WINDOW_NAME)[0])
+            d.click(*app.wait_tray_icon())
+            wait_for(lambda: d.screenshot().pixel(*corner) == YELLOW, what=f"{top['text']} in front")
+            # Wine's own tray window may keep the activation: a click on the window takes it.
+            d.click(*corner)
+            self.focus(top)
+            d.key(key)
+            self.wait_closed(top["class"])
+        self.assertEqual(app.settings_bytes(), settings_file(1, 2, 3))
+
     def test_ok_writes_exactly_the_new_values(self):
         # Saved by an editor as UTF-8 without a byte-order mark: read as such, written back in CP932.
         entry = ("C:\\ツール\\メモ帳.exe", "↑")
@@ -146,7 +184,9 @@ class SettingsScreenTest(SettingsScreenCase):
         editor = self.desktop.wait_window(**{"class": EDITOR, "visible": True})
         self.control(editor, entry[0], "Edit")
         self.control(editor, entry[1], "Static")
-        self.click(self.control(editor, "キャンセル"))
+        self.click(self.control(editor, "↓"))
+        self.focus(editor)
+        self.desktop.key("Escape")
         self.wait_closed(EDITOR)
         self.click(self.option(screen, "アロージェスチャ", "未使用"))
         self.click(self.option(screen, "ペタリコ", "右"))
@@ -190,11 +230,11 @@ class SettingsScreenTest(SettingsScreenCase):
         screen = self.open_screen(app)
         self.assertTrue(self.options(screen)[("ペタリコ", "未使用")][0])
 
-    def test_cancel_and_close_box_keep_file_and_next_opening_shows_old_values(self):
+    def test_cancel_close_box_and_esc_keep_file_and_enter_is_ok(self):
         original = settings_file(4, 1, 15)  # a hold time beyond the slider loads as 10
         app = Petariko(self.desktop, settings=original)
         app.start()
-        for how in ("cancel", "close-box"):
+        for how in ("cancel", "close-box", "escape"):
             screen = self.open_screen(app)
             self.assertEqual(self.slider_position(screen), 10)
             self.assertTrue(self.options(screen)[("ペタリコ", "中")][0])
@@ -203,23 +243,21 @@ class SettingsScreenTest(SettingsScreenCase):
             self.click(self.control(screen, "", "msctls_trackbar32"))
             self.desktop.key("Home")
             wait_for(lambda: self.slider_position(screen) == 2, what="slider at 2")
-            # Enter and Esc stand for neither button.
-            self.focus(screen)
-            self.desktop.key("Return", "Escape")
-            time.sleep(0.5)
-            self.assertTrue(self.desktop.find(hwnd=screen["hwnd"])[0]["visible"])
             if how == "cancel":
                 self.click(self.control(screen, "キャンセル"))
             else:
                 self.focus(screen)
-                self.desktop.key("alt+F4")
+                self.desktop.key("alt+F4" if how == "close-box" else "Escape")
             self.wait_closed(SCREEN)
             self.assertEqual(app.settings_bytes(), original, how)
         screen = self.open_screen(app)
         opts = self.options(screen)
         self.assertTrue(opts[("ペタリコ", "中")][0] and opts[("アロージェスチャ", "左")][0])
         self.assertEqual(self.slider_position(screen), 10)
-        self.press_ok(screen)
+        # The focus starts on the cut-out's option, Tab follows the layout, Enter is ＯＫ.
+        self.assertEqual(self.tab_walk(screen, 10), ["中", "左", "SysListView32", "追加", "編集", "削除",
+                                                      "msctls_trackbar32", "ＯＫ", "キャンセル", "バージョン", "中"])
+        self.desktop.key("Return")
         self.wait_closed(SCREEN)
         self.assertEqual(app.settings_bytes(), settings_file(4, 1, 10))
 
@@ -298,9 +336,9 @@ class ProgramListTest(SettingsScreenCase):
         time.sleep(0.3)
         self.screenshot("editor-empty")
         self.assertEqual(self.desktop.find(hwnd=screen["hwnd"])[0]["enabled"], False, "editor is modal")
-        # The focus starts on ↑ and Tab goes on to ←.
-        self.focus(editor)
-        self.desktop.key("space", "Tab", "space")
+        # The focus starts in the path box, Tab follows the layout and Space presses an arrow.
+        self.assertEqual(self.tab_walk(editor, 9), ["Edit", "参照", "↑", "←", "→", "↓", "クリア", "ＯＫ", "キャンセル", "Edit"])
+        self.desktop.key("Tab", "Tab", "space", "Tab", "space")
         wait_for(lambda: self.find_control(editor, "↑←", "Static"), what="↑← typed with the keyboard")
         self.click(self.control(editor, "クリア"))
         wait_for(lambda: self.find_control(editor, "", "Static"), what="cleared gesture")
@@ -314,7 +352,7 @@ class ProgramListTest(SettingsScreenCase):
         path_box = self.control(editor, "", "Edit")
         self.click(path_box)
         self.desktop.type_text(self.desktop.windows_path(target) + " /x")
-        self.press_ok(editor)
+        self.desktop.key("Return")  # in the path box, Enter is ＯＫ
         box, children = app.message("エラー")
         self.assertIn("ファイルが存在しません。", [c["text"] for c in children])
         app.answer("エラー", "Return")
@@ -356,6 +394,11 @@ class ProgramListTest(SettingsScreenCase):
         listview = self.control(screen, "", "SysListView32")
         self.click(listview, dy=header["bottom"] - listview["top"] + 6)  # row 1
         self.desktop.key("Down")                                            # row 2
+        self.desktop.key("Return")  # Enter in the list edits the current entry
+        editor = self.desktop.wait_window(**{"class": EDITOR, "visible": True})
+        self.control(editor, "C:\\p2.exe", "Edit")
+        self.click(self.control(editor, "キャンセル"))
+        self.wait_closed(EDITOR)
         self.click(self.control(screen, "削除"))
         box, children = app.message("確認")
         self.assertIn("C:\\p2.exe\r\nを一覧から削除します。よろしいですか？", [c["text"] for c in children])
@@ -467,6 +510,7 @@ class AboutBoxTest(SettingsScreenCase):
         time.sleep(0.3)
         self.screenshot("about")
         self.assertEqual(about["text"], "バージョン情報")
+        self.assertEqual(self.tab_walk(about, 2), ["閉じる", "ヘルプ", "閉じる"])
         for text in ("ペタリコ　Ver 1.0", "作者　：", "ホームページ　：", "メール　：", "ペタリコ開発チーム",
                      "https://example.org/petariko/", "petariko@example.org", "ヘルプ", "閉じる"):
             self.control(about, text)
@@ -484,7 +528,8 @@ class AboutBoxTest(SettingsScreenCase):
         self.click(self.control(about, "petariko@example.org"), dx=10)
         self.assertEqual(self.opened("xdg-email"), ["mailto:petariko@example.org"])
 
-        self.click(self.control(about, "閉じる"))
+        self.focus(about)
+        self.desktop.key("Escape")
         self.wait_closed(ABOUT)
         # The screen is usable again and still open behind.
         self.click(self.control(screen, "キャンセル"))

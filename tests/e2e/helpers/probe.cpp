@@ -1,6 +1,6 @@
 // Lists the desktop's windows for the end-to-end tests, as one JSON object per line in UTF-8:
-// top-level windows with their class, title, rectangle, styles and shape, and their child
-// controls with text and state, so that tests can check what a user would see by name.
+// top-level windows with their class, title, rectangle, styles, shape and keyboard focus, and
+// their child controls with text and state, so that tests can check what a user would see by name.
 //
 //   probe.exe OUTFILE
 #include <windows.h>
@@ -84,8 +84,12 @@ BOOL CALLBACK EachChild(HWND child, LPARAM param) {
 BOOL CALLBACK EachTopLevel(HWND hwnd, LPARAM param) {
   auto* out = reinterpret_cast<Output*>(param);
   const HWND owner = GetWindow(hwnd, GW_OWNER);
-  std::fprintf(out->file, "{\"kind\":\"top\",\"owner\":%llu,%s}\n",
-               static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(owner)), Describe(hwnd).c_str());
+  // The control that has the keyboard focus in the window's thread.
+  GUITHREADINFO thread{sizeof(GUITHREADINFO)};
+  GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &thread);
+  std::fprintf(out->file, "{\"kind\":\"top\",\"owner\":%llu,\"focus\":%llu,%s}\n",
+               static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(owner)),
+               static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(thread.hwndFocus)), Describe(hwnd).c_str());
   EnumChildWindows(hwnd, EachChild, param);
   return TRUE;
 }
