@@ -342,8 +342,14 @@ void CanvasWindow::SetOpacity(int percent) {
     return;
   }
   if (!(style & WS_EX_LAYERED)) SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, style | WS_EX_LAYERED);
-  Check(SetLayeredWindowAttributes(hwnd(), 0, static_cast<BYTE>(MulDiv(percent, 255, 100)), LWA_ALPHA),
-        "SetLayeredWindowAttributes");
+  try {
+    Check(SetLayeredWindowAttributes(hwnd(), 0, static_cast<BYTE>(MulDiv(percent, 255, 100)), LWA_ALPHA),
+          "SetLayeredWindowAttributes");
+  } catch (const ActionFailed&) {
+    // A layered window without its attributes would not be drawn at all.
+    SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, style);
+    throw;
+  }
 }
 
 SaveRect CanvasWindow::ShownImage::Extent() {
