@@ -376,6 +376,7 @@ class GestureTest(DesktopTestCase):
         self.assertEqual(soak["gdi_after"], soak["gdi_before"], soak)
         self.assertEqual(soak["user_after"], soak["user_before"], soak)
         self.assertEqual(soak["launches"], 600)  # the 40,000-character path and the unstartable one
+        self.assertEqual(soak["failed_launches"], 600, "each is named in a message")
         self.assertEqual(soak["too_long"], 200)
         self.assertEqual(self.recorder.starts(), [])
 

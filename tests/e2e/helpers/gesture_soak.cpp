@@ -86,8 +86,9 @@ int wmain(int argc, wchar_t** argv) {
   petariko::SharedState shared;
   petariko::OutlineStore outline;
   CountingMessages messages;
+  CountingMessages launch_failures;
   petariko::CanvasWindow canvas(GetModuleHandleW(nullptr));
-  petariko::ShellProgramLauncher shell([&canvas] { canvas.Hide(); }, messages);
+  petariko::ShellProgramLauncher shell([&canvas] { canvas.Hide(); }, launch_failures);
   CountingLauncher launcher(shell);
   petariko::GestureRecognizer gesture(settings, canvas, launcher);
   petariko::Trace trace(outline, shared, canvas, gesture, messages);
@@ -116,6 +117,7 @@ int wmain(int argc, wchar_t** argv) {
   const int user_before = UserObjects();
   const int launches_before = launcher.launches;
   const int too_long_before = messages.shown;
+  const int failures_before = launch_failures.shown;
   const DWORD started = GetTickCount();
   for (int i = 0; i < traces; ++i) run(i);
   const DWORD elapsed = GetTickCount() - started;
@@ -126,9 +128,9 @@ int wmain(int argc, wchar_t** argv) {
   if (!out) return 1;
   std::fprintf(out,
                "{\"traces\": %d, \"gdi_before\": %d, \"gdi_after\": %d, \"user_before\": %d, "
-               "\"user_after\": %d, \"launches\": %d, \"too_long\": %d, \"elapsed_ms\": %lu}\n",
-               traces, gdi_before, gdi_after, user_before, user_after,
-               launcher.launches - launches_before, messages.shown - too_long_before, elapsed);
+               "\"user_after\": %d, \"launches\": %d, \"failed_launches\": %d, \"too_long\": %d, \"elapsed_ms\": %lu}\n",
+               traces, gdi_before, gdi_after, user_before, user_after, launcher.launches - launches_before,
+               launch_failures.shown - failures_before, messages.shown - too_long_before, elapsed);
   std::fclose(out);
   return 0;
 }
