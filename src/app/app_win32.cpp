@@ -71,7 +71,7 @@ struct App::Parts {
 
 App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
     : instance_(instance), program_dir_(std::move(program_dir)), settings_(std::move(settings)) {
-  SetErrorTrap([this] { FatalError(); });
+  SetErrorTrap([this](const std::wstring& report_folder) { FatalError(report_folder); });
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = MemberWindowProc<App, &App::host_hwnd_, &App::HandleHostMessage>;
@@ -103,8 +103,12 @@ App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
 
 App::~App() { tray_.DeleteTrayIcon(); }
 
-void App::Start() {
-  ScheduleTrayRetry(tray_.AddTrayIcon(host_.get(), tray_image_.get(), ui::kProductName));
+void App::Start(bool first_start) {
+  const bool added = tray_.AddTrayIcon(host_.get(), tray_image_.get(), ui::kProductName);
+  // The program has no window, and a new icon may land in the overflow: the first start tells
+  // the user where it is (with the retried add, if this one was refused).
+  if (first_start) tray_.Notify(ui::kFirstStartTitle, ui::kFirstStartText);
+  ScheduleTrayRetry(added);
   Check(SetTimer(host_.get(), kWatcherTimer, kWatcherIntervalMs, nullptr), "SetTimer");
 }
 
@@ -248,13 +252,15 @@ void App::EndProgram() {
   DestroyWindow(host_.release());
 }
 
-void App::FatalError() {
+void App::FatalError(const std::wstring& report_folder) {
   KillTimer(host_hwnd_, kWatcherTimer);
   KillTimer(host_hwnd_, kTrayRetryTimer);
   if (parts_) ShowWindow(parts_->canvas.hwnd(), SW_HIDE);
   // The icon goes first, so that a forced end leaves no dead icon behind in the tray.
   tray_.DeleteTrayIcon();
-  ShowMessageBox(host_hwnd_, ui::kFatalError, ui::kTitleFatal, MB_OK);
+  std::wstring text = ui::kFatalError;
+  if (!report_folder.empty()) text += std::wstring(L"\r\n\r\n") + ui::kCrashReportSaved + L"\r\n" + report_folder;
+  ShowMessageBox(host_hwnd_, text, ui::kTitleFatal, MB_OK);
   ExitProcess(1);
 }
 

@@ -33,8 +33,9 @@ class App : public SettingsScreenHost {
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
-  // Hides everything, adds the tray icon and starts the watcher's timer.
-  void Start();
+  // Hides everything, adds the tray icon and starts the watcher's timer. On the first start (the
+  // settings file was just made) the icon says where the program is.
+  void Start(bool first_start);
   // Opens PMENU at the cursor (from the tray icon or a right press on the cut-out).
   void ShowPopupMenu();
 
@@ -58,7 +59,7 @@ class App : public SettingsScreenHost {
   // The clean end: shape reset, icon removed, timers stopped, the host destroyed (the message
   // loop then ends).
   void EndProgram();
-  [[noreturn]] void FatalError();
+  [[noreturn]] void FatalError(const std::wstring& report_folder);
   UniqueIcon LoadTrayImage() const;
   void ReloadTrayImage();
   void ScheduleTrayRetry(bool added);

@@ -32,11 +32,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   } apartment{SUCCEEDED(com)};
 
   const std::wstring program_dir = ProgramDirectory();
-  std::optional<SettingsStore> settings = LoadSettingsAtStartup(SettingsFilePath(program_dir));
+  std::optional<StartupSettings> settings = LoadSettingsAtStartup(SettingsFilePath(program_dir));
   if (!settings) return 1;
 
-  App app(instance, program_dir, std::move(*settings));
-  app.Start();
+  App app(instance, program_dir, std::move(settings->store));
+  app.Start(settings->created);
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -82,7 +82,8 @@ std::wstring ProgramDirectory() {
   }
 }
 
-std::optional<SettingsStore> LoadSettingsAtStartup(const std::wstring& path) {
+std::optional<StartupSettings> LoadSettingsAtStartup(const std::wstring& path) {
+  bool created = false;
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
@@ -94,6 +95,7 @@ std::optional<SettingsStore> LoadSettingsAtStartup(const std::wstring& path) {
       TellUnreadable(path, ui::kSettingsCannotCreate);
       return std::nullopt;
     }
+    created = true;
   }
   std::optional<std::string> bytes = ReadWholeFile(path);
   if (!bytes) {
@@ -105,7 +107,7 @@ std::optional<SettingsStore> LoadSettingsAtStartup(const std::wstring& path) {
     TellUnreadable(path, DescribeSettingsError(*error));
     return std::nullopt;
   }
-  return std::get<SettingsStore>(std::move(result));
+  return StartupSettings{std::get<SettingsStore>(std::move(result)), created};
 }
 
 bool WriteSettingsFileOrTell(HWND owner, const std::wstring& path, const SettingsStore& settings) {

@@ -21,10 +21,16 @@ class SystemAnsiCodec : public AnsiCodec {
 // The directory petariko.exe is in; ends with "\" only at a drive's root.
 std::wstring ProgramDirectory();
 
+// The settings read at start-up, and whether the file had to be made for them.
+struct StartupSettings {
+  SettingsStore store;
+  bool created = false;
+};
+
 // Reads the settings, creating the default file first when none exists. On any problem the
 // user has been told (naming the file, what is wrong and where) and nullopt is returned; the
 // file is left as it was.
-std::optional<SettingsStore> LoadSettingsAtStartup(const std::wstring& path);
+std::optional<StartupSettings> LoadSettingsAtStartup(const std::wstring& path);
 
 // Writes the file whole through a temporary file in the same folder, so that a crash or a
 // full disk never leaves half a file. Tells the user in a box owned by `owner`, which takes no

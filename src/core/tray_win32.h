@@ -25,11 +25,15 @@ class TrayIcon {
   bool Readd();
   // Shows another image (the size for a new DPI); the caller frees the old one afterwards.
   void SetImage(HICON icon);
+  // Shows a notification from the icon once: now if the icon is there, else with the add that
+  // puts it there.
+  void Notify(const wchar_t* title, const wchar_t* text);
   void DeleteTrayIcon();
 
  private:
   NOTIFYICONDATAW nidTray_{};
   bool added_ = false;
+  bool shown_ = false;  // the last add or update reached the notification area
 };
 
 }  // namespace petariko

@@ -24,6 +24,16 @@ inline constexpr wchar_t kMenuEnd[] = L"ペタリコを終了";
 // Start-up, shutdown and the watcher's error trap
 inline constexpr wchar_t kQuitQuestion[] = L"ペタリコを終了します。よろしいですか？";
 inline constexpr wchar_t kFatalError[] = L"エラーが発生しました。\r\nペタリコを強制終了します。";
+// Follows kFatalError, then the folder's path on a line of its own.
+inline constexpr wchar_t kCrashReportSaved[] = L"エラーの報告を次のフォルダーに保存しました。";
+// The first start's notification from the tray icon. The settings file has just been made, so the
+// buttons are the defaults: left for cut-outs, right for gestures. One sentence a line: a balloon
+// that does not wrap by itself still fits the screen.
+inline constexpr wchar_t kFirstStartTitle[] = L"ペタリコが起動しました";
+inline constexpr wchar_t kFirstStartText[] =
+    L"左ボタンを押したまま、マウスを動かさずに少し待つと、画面を切り取れます。\n"
+    L"右ボタンでは、同じようにしてアロージェスチャが使えます。\n"
+    L"メニューは、このアイコンを押すと開きます。";
 
 // Settings file problems
 inline constexpr wchar_t kSettingsUnreadable[] = L"設定ファイルを読み込めません。";

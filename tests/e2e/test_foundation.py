@@ -1,14 +1,20 @@
 """Start-up, the single instance, the tray icon and its menu, quitting, bad settings files, the zip."""
+import glob
 import os
+import shutil
 import subprocess
 import sys
 import time
+import struct
 import unittest
 import zipfile
+import zlib
 
-from e2e_lib import BUILD, REPO, DesktopTestCase, Petariko, wait_for
+from e2e_lib import BUILD, REPO, TRAY_WINDOW_NAME, DesktopTestCase, Petariko, wait_for
 
 DEFAULT_SETTINGS = b" 1 \r\n 2 \r\n 3 \r\n" + b"\r\n" * 60
+# The test build that makes a chosen checked Windows call fail.
+FAULTS_EXE = os.path.join(os.path.dirname(BUILD), "faults", "petariko.exe")
 
 
 def settings_with(line, text):
@@ -19,7 +25,7 @@ def settings_with(line, text):
 
 class StartupTest(DesktopTestCase):
 
-    def test_first_start_writes_the_default_file_and_shows_only_the_tray_icon(self):
+    def test_first_start_writes_the_default_file_and_shows_only_the_tray_icon_with_a_notification(self):
         app = Petariko(self.desktop)
         app.start()
         self.assertEqual(app.settings_bytes(), DEFAULT_SETTINGS)
@@ -28,7 +34,21 @@ class StartupTest(DesktopTestCase):
         self.assertEqual(len(hosts), 1)
         visible = [w for w in self.desktop.windows() if w["visible"] and w["pid"] == hosts[0]["pid"]]
         self.assertEqual(visible, [])
+        # Wine's tray shows the icon's notification as a balloon tip just under its own window.
+        tray = self.desktop.geometry(self.desktop.search(name=TRAY_WINDOW_NAME)[0])
+        note = self.desktop.wait_window(timeout=5, **{"class": "tooltips_class32", "visible": True})
+        self.assertEqual(note["text"].split("\n"), [
+            "左ボタンを押したまま、マウスを動かさずに少し待つと、画面を切り取れます。",
+            "右ボタンでは、同じようにしてアロージェスチャが使えます。",
+            "メニューは、このアイコンを押すと開きます。"])
+        self.assertTrue(tray[1] < note["top"] < tray[1] + tray[3] and note["right"] <= self.desktop.width, note)
         self.screenshot("tray")
+
+        # A later start, with the file there, says nothing.
+        self.desktop.kill_wine()
+        app.start()
+        time.sleep(2)
+        self.assertEqual(self.desktop.find(**{"class": "tooltips_class32", "visible": True}), [])
 
     def test_second_start_ends_at_once_and_one_icon_remains(self):
         app = Petariko(self.desktop)
@@ -132,6 +152,52 @@ class BadSettingsFileTest(DesktopTestCase):
         self.assertTrue(os.path.isdir(app.settings_path))
 
 
+class ErrorTrapTest(DesktopTestCase):
+
+    def test_a_failure_nothing_handles_ends_the_program_with_a_report_in_the_folder_it_names(self):
+        d = self.desktop
+        app = Petariko(d, settings=DEFAULT_SETTINGS, name="trap")
+        shutil.copy(FAULTS_EXE, app.directory)
+        # Start-up's own timer: without the watcher the program cannot run, so the trap takes it.
+        fault = os.path.join(d.root, "fault.txt")
+        with open(fault, "w") as f:
+            f.write("SetTimer 1")
+        d.env["PETARIKO_FAULT_FILE"] = d.windows_path(fault)
+        self.addCleanup(d.env.pop, "PETARIKO_FAULT_FILE")
+        reports = os.path.join(d.root, "prefix", "drive_c", "users", "*", "AppData", "Local", "Petariko", "crash",
+                               "*.txt")
+        earlier = set(glob.glob(reports))
+        app.start(wait_tray=False)
+        # Wine's dbghelp can take half a minute over the minidump (Windows' takes well under a second).
+        box, children = app.message("ペタリコのエラー", timeout=60)
+        lines = next(c["text"] for c in children if c["text"].startswith("エラー")).split("\r\n")
+        self.assertEqual(lines[:4], ["エラーが発生しました。", "ペタリコを強制終了します。", "",
+                                     "エラーの報告を次のフォルダーに保存しました。"])
+        self.assertRegex(lines[4], r"^C:\\users\\[^\\]+\\AppData\\Local\\Petariko\\crash$")
+        self.screenshot("message")
+        app.answer("ペタリコのエラー", "Return")
+        self.assertEqual(app.wait_exit(), 1)
+        self.assertEqual(app.tray_icons(), [])
+
+        [report] = set(glob.glob(reports)) - earlier
+        folder = os.path.dirname(report)
+        self.assertEqual(folder, os.path.join(d.root, "prefix", "drive_c", *lines[4][3:].split("\\")))
+        with open(report, encoding="utf-8-sig", newline="") as f:
+            text = f.read()
+        for line in ("Version: 1.0", "Operation: SetTimer", "Error: 8 "):
+            self.assertIn("\n" + line, text)
+        # With that build's symbols, the stack leads to the failed call in start-up.
+        named = subprocess.run([sys.executable, os.path.join(REPO, "scripts", "read-crash"), report,
+                                os.path.join(os.path.dirname(FAULTS_EXE), "petariko-1.0.debug")],
+                               capture_output=True, text=True, check=True).stdout
+        self.assertIn("petariko::App::Start(bool) at ./src/app/app_win32.cpp:", named)
+        dump = report[:-4] + ".dmp"
+        self.assertIn("\nMinidump: " + os.path.basename(dump) + "\r\n", text)
+        with open(dump, "rb") as f:
+            self.assertEqual(f.read(4), b"MDMP")
+        self.assertGreater(os.path.getsize(dump), 10000)
+
+
 def package(build_dir, dist):
     """Runs scripts/package; the zip's path and the SHA-256 it printed."""
     out = subprocess.run([sys.executable, os.path.join(REPO, "scripts", "package"), "--build-dir", build_dir,
@@ -160,6 +226,14 @@ class PackageTest(DesktopTestCase):
             # A version string: its UTF-16 key, a NUL, padding to 32 bits, then the value.
             key, value = key.encode("utf-16-le") + b"\0\0", value.encode("utf-16-le") + b"\0\0"
             self.assertTrue(key + value in exe or key + b"\0\0" + value in exe, key)
+        # The symbols stay beside the zip, the same from both builds, and the program names them:
+        # the file name, NUL-padded to 32 bits, then the file's CRC-32.
+        with open(os.path.join(dist, "1", "petariko-1.0.debug"), "rb") as f:
+            symbols = f.read()
+        with open(os.path.join(dist, "2", "petariko-1.0.debug"), "rb") as f:
+            self.assertEqual(f.read(), symbols)
+        link = exe.index(b"petariko-1.0.debug\0")
+        self.assertEqual(exe[link + 20:link + 24], struct.pack("<I", zlib.crc32(symbols)))
 
         app = Petariko(self.desktop, directory=os.path.join(unzipped, "petariko-1.0"))
         app.start()
