@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Draws the program's own icons and arrow strip; run it after changing a design.
 
-Writes petariko.ico (the program icon at 16, 20, 24, 32, 48 and 256 px), tray.ico (the tray
-icon at 16, 20, 24, 32 and 48 px: the small-icon sizes from 100 % to 300 % scaling) and
-arrows.bmp (128x32: up, left, right, down arrows on a yellow ground) next to this script.
+Writes petariko.ico (the program icon at 16 to 256 px; its 32 to 128 px images are also the
+start marker of a cut-out at 100 % to 400 % scaling), tray.ico (the tray icon at 16, 20, 24, 32
+and 48 px: the small-icon sizes from 100 % to 300 % scaling), arrows.bmp (128x32: up, left,
+right, down arrows on a yellow ground) and the same strip at the larger marker sizes,
+arrows_40.bmp to arrows_128.bmp, next to this script.
 """
 import os
 import struct
@@ -17,7 +19,10 @@ RED = (210, 20, 40)
 DARK = (60, 30, 0)
 WHITE = (255, 255, 255)
 
-PROGRAM_ICON_SIZES = (16, 20, 24, 32, 48, 256)
+# The start marker and the arrows at 125, 150, 200, 300 and 400 %, drawn for each size so their
+# edges stay sharp; the program reduces the next larger ones for the scales between.
+MARK_SIZES = (40, 48, 64, 96, 128)
+PROGRAM_ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 96, 128, 256)
 TRAY_ICON_SIZES = (16, 20, 24, 32, 48)
 
 
@@ -80,7 +85,8 @@ def png_image(px):
 
 
 def ico(sizes):
-    images = [png_image(note_with_pin(n)) if n >= 256 else dib_image(note_with_pin(n)) for n in sizes]
+    # The larger images as PNG, which every system since Vista reads, to keep the file small.
+    images = [png_image(note_with_pin(n)) if n > 48 else dib_image(note_with_pin(n)) for n in sizes]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for n, image in zip(sizes, images):
@@ -89,29 +95,41 @@ def ico(sizes):
     return out + b"".join(images)
 
 
-def arrow_cell(direction):
-    """A 32x32 cell with a black arrow on yellow; direction 0 up, 1 left, 2 right, 3 down."""
-    cell = [[(255, 255, 0)] * 32 for _ in range(32)]
-    up = set()
-    for y in range(4, 16):  # head: a triangle from the tip at row 4 down to row 15
-        half = (y - 4) * 11 // 11
-        for x in range(16 - half - 1, 16 + half + 1):
-            if 0 <= x < 32:
-                up.add((x, y))
-    for y in range(16, 29):  # shaft
-        for x in range(12, 20):
-            up.add((x, y))
-    for (x, y) in up:
-        if direction == 0:
-            tx, ty = x, y
-        elif direction == 3:
-            tx, ty = x, 31 - y
-        elif direction == 1:
-            tx, ty = y, x
-        else:
-            tx, ty = 31 - y, x
-        cell[ty][tx] = (0, 0, 0)
+def arrow_cell(direction, size=32):
+    """A size x size cell with a black arrow on yellow; direction 0 up, 1 left, 2 right, 3 down.
+
+    The arrow is designed on 32 px: a head from its tip at (16, 4) widening by one pixel a side
+    per row down to row 16, and a shaft 8 px wide down to row 29. Each pixel's centre is tested
+    against that design, so 32 px gives the original cell and larger cells get finer edges
+    instead of blown-up steps.
+    """
+    k = size / 32.0
+    cell = [[(255, 255, 0)] * size for _ in range(size)]
+    last = size - 1
+    for y in range(size):
+        fy = (y + 0.5) / k
+        for x in range(size):
+            fx = (x + 0.5) / k
+            head = 4 <= fy < 16 and abs(fx - 16) <= fy - 4
+            shaft = 16 <= fy < 29 and abs(fx - 16) < 4
+            if not (head or shaft):
+                continue
+            if direction == 0:
+                tx, ty = x, y
+            elif direction == 3:
+                tx, ty = x, last - y
+            elif direction == 1:
+                tx, ty = y, x
+            else:
+                tx, ty = last - y, x
+            cell[ty][tx] = (0, 0, 0)
     return cell
+
+
+def strip(size):
+    """The four cells side by side: up, left, right, down."""
+    cells = [arrow_cell(d, size) for d in range(4)]
+    return [sum((cells[d][y] for d in range(4)), []) for y in range(size)]
 
 
 def bmp(rows):
@@ -125,15 +143,35 @@ def bmp(rows):
     return b"BM" + struct.pack("<IHHI", 14 + 40 + len(data), 0, 0, 54) + info + bytes(data)
 
 
+def bmp_two_colour(rows):
+    """A 4-bit BMP with a palette of the colours used: a strip in an eighth of the 24-bit bytes."""
+    height, width = len(rows), len(rows[0])
+    palette = sorted({p for row in rows for p in row})
+    assert len(palette) <= 16
+    index = {p: i for i, p in enumerate(palette)}
+    stride = ((width * 4 + 31) // 32) * 4
+    data = bytearray()
+    for row in reversed(rows):
+        line = bytearray(stride)
+        for x, p in enumerate(row):
+            line[x // 2] |= index[p] << (4 if x % 2 == 0 else 0)
+        data += line
+    table = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette)
+    offset = 14 + 40 + len(table)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(data), 2835, 2835, len(palette), 0)
+    return b"BM" + struct.pack("<IHHI", offset + len(data), 0, 0, offset) + info + table + bytes(data)
+
+
 def main():
     with open(os.path.join(HERE, "petariko.ico"), "wb") as f:
         f.write(ico(PROGRAM_ICON_SIZES))
     with open(os.path.join(HERE, "tray.ico"), "wb") as f:
         f.write(ico(TRAY_ICON_SIZES))
-    cells = [arrow_cell(d) for d in range(4)]
-    strip = [sum((cells[d][y] for d in range(4)), []) for y in range(32)]
     with open(os.path.join(HERE, "arrows.bmp"), "wb") as f:
-        f.write(bmp(strip))
+        f.write(bmp(strip(32)))
+    for size in MARK_SIZES:
+        with open(os.path.join(HERE, f"arrows_{size}.bmp"), "wb") as f:
+            f.write(bmp_two_colour(strip(size)))
 
 
 if __name__ == "__main__":

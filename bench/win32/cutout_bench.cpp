@@ -1,7 +1,8 @@
 // Times the two heavy moments of a cut-out against floors measured in the same run:
 //   freeze: the watcher tick that reaches the hold, up to the frozen desktop (every monitor)
-//           painted on the topmost window, against one raw BitBlt of the same virtual screen
-//           into a memory bitmap;
+//           painted on the topmost window, against what it must do at least: one raw BitBlt of
+//           the same virtual screen into a memory bitmap, and that bitmap shown on a plain
+//           topmost window of the same size (also against the raw BitBlt alone);
 //   save:   saving a bounding rectangle of the whole desktop, against writing the same number
 //           of bytes raw with CreateFile/WriteFile.
 //
@@ -76,6 +77,63 @@ class FixedPathDialog : public petariko::SavePathDialog {
   std::optional<std::wstring> Ask(const std::wstring&) override { return path; }
 };
 
+// The least a freeze can do to show what it copied: a plain topmost popup over the virtual
+// screen that paints its picture with one BitBlt per paint, and nothing else.
+class PlainPopup {
+ public:
+  PlainPopup(HDC picture, int left, int top, int width, int height)
+      : left_(left), top_(top), width_(width), height_(height) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kClass;
+    RegisterClassExW(&wc);
+    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClass, L"", WS_POPUP, left, top, width, height,
+                            nullptr, nullptr, wc.hInstance, picture);
+  }
+  ~PlainPopup() {
+    DestroyWindow(hwnd_);
+    UnregisterClassW(kClass, GetModuleHandleW(nullptr));
+  }
+  PlainPopup(const PlainPopup&) = delete;
+  PlainPopup& operator=(const PlainPopup&) = delete;
+
+  // Shown and painted before it returns, as the freeze shows the frozen desktop.
+  void Show() {
+    SetWindowPos(hwnd_, HWND_TOPMOST, left_, top_, width_, height_, SWP_SHOWWINDOW);
+    UpdateWindow(hwnd_);
+  }
+  void Hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+ private:
+  static constexpr wchar_t kClass[] = L"PetarikoBenchPopup";
+
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+      case WM_NCCREATE:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams));
+        break;
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(hwnd, &paint);
+        const RECT& r = paint.rcPaint;
+        BitBlt(paint.hdc, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               reinterpret_cast<HDC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)), r.left, r.top, SRCCOPY);
+        EndPaint(hwnd, &paint);
+        return 0;
+      }
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+
+  HWND hwnd_ = nullptr;
+  int left_, top_, width_, height_;
+};
+
 bool WriteRaw(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -113,29 +171,44 @@ int wmain(int argc, wchar_t** argv) {
   petariko::Win32CutoutClipboard clipboard(canvas.hwnd());
   petariko::Cutout cutout(outline, shared, canvas, dialog, canvas, writer, clipboard, messages);
 
-  // Floor: one raw copy of the virtual screen into a memory bitmap. Floor and subject alternate so that
-  // the load of a shared machine weighs on both alike.
+  // Floors: one raw copy of the virtual screen into a memory bitmap; and that copy followed by a
+  // raw show of the bitmap. Floors and subject alternate so that the load of a shared machine
+  // weighs on all alike, and each starts from the same plain desktop.
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   HGDIOBJ previous = SelectObject(memory, bitmap);
-  std::vector<double> floor_blits, freezes;
+  std::optional<PlainPopup> popup(std::in_place, memory, left, top, width, height);
+  std::vector<double> floor_blits, floor_copy_shows, floor_shows, freezes;
   for (int i = 0; i < repeats; ++i) {
-    floor_blits.push_back(TimeOnce([&] {
-      BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
-      GdiFlush();
-    }));
-    // Back to idle: hidden, nothing held, count reset; then the tick that reaches the hold.
+    // Back to idle: hidden, nothing held, count reset.
     if (trace.IsTracing()) trace.FinishGesture();
     input.held = false;
     watcher.Tick();
     PumpMessages();
+    floor_blits.push_back(TimeOnce([&] {
+      BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
+      GdiFlush();
+    }));
+    double copied = 0;
+    floor_copy_shows.push_back(TimeOnce([&] {
+      BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
+      GdiFlush();
+      copied = NowMs();
+      popup->Show();
+      GdiFlush();
+    }));
+    floor_shows.push_back(NowMs() - copied);
+    popup->Hide();
+    PumpMessages();
+    // The tick that reaches the hold.
     input.held = true;
     freezes.push_back(TimeOnce([&] {
       watcher.Tick();
       GdiFlush();
     }));
   }
+  popup.reset();
   SelectObject(memory, previous);
   DeleteObject(bitmap);
   DeleteDC(memory);
@@ -212,11 +285,13 @@ int wmain(int argc, wchar_t** argv) {
   FILE* out = _wfopen(argv[1], L"wb");
   if (!out) return 1;
   std::fprintf(out,
-               "{\"width\":%d,\"height\":%d,\"repeats\":%d,\"floor_blit_ms\":%.3f,\"freeze_ms\":%.3f,"
+               "{\"width\":%d,\"height\":%d,\"repeats\":%d,\"floor_blit_ms\":%.3f,\"floor_copy_show_ms\":%.3f,"
+               "\"floor_show_ms\":%.3f,\"freeze_ms\":%.3f,"
                "\"cover_ms\":%.3f,\"capture_ms\":%.3f,\"show_ms\":%.3f,\"floor_write_ms\":%.3f,"
                "\"save_image_ms\":%.3f,\"save_replace_ms\":%.3f,\"encode_ms\":%.3f,\"save_menu_ms\":%.3f,"
                "\"bytes\":%zu}\n",
-               width, height, repeats, Median(floor_blits), Median(freezes), Median(covers), Median(captures),
+               width, height, repeats, Median(floor_blits), Median(floor_copy_shows), Median(floor_shows),
+               Median(freezes), Median(covers), Median(captures),
                Median(shows), Median(floor_writes), Median(save_images), Median(save_replaces), Median(encodes),
                Median(save_menus), bytes);
   std::fclose(out);

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Freeze and save of a cut-out under Wine against floors measured in the same run, at two screen
-sizes and on a desktop of two monitors (the second left of the primary).
+"""Freeze and save of a cut-out under Wine against floors measured in the same run (a raw copy of
+the desktop and a raw show of it; a raw file write), at two screen sizes and on a desktop of two
+monitors (the second left of the primary).
 Usage: bench/win32/cutout_bench.py [repeats]   (PETARIKO_BUILD picks the build; CUTOUT_BENCH_SIZES
 and CUTOUT_BENCH_HEADS, "none" for no two-monitor run, choose the desktops)"""
 import json
@@ -41,10 +42,11 @@ def main():
         width, height = r["width"], r["height"]
         if heads:
             print(f"{len(heads)} monitors, virtual screen {width}x{height}:")
-        print(f"{width}x{height}: freeze {r['freeze_ms']:.1f} ms / raw BitBlt {r['floor_blit_ms']:.1f} ms"
-              f" = {r['freeze_ms'] / r['floor_blit_ms']:.2f} (goal <= 1.2)")
+        print(f"{width}x{height}: freeze {r['freeze_ms']:.1f} ms / raw copy and show {r['floor_copy_show_ms']:.1f} ms"
+              f" = {r['freeze_ms'] / r['floor_copy_show_ms']:.2f} (goal <= 1.2);"
+              f" / raw BitBlt alone {r['floor_blit_ms']:.1f} ms = {r['freeze_ms'] / r['floor_blit_ms']:.2f}")
         print(f"  (freeze parts: place {r['cover_ms']:.1f} ms, capture {r['capture_ms']:.1f} ms,"
-              f" show and paint {r['show_ms']:.1f} ms)")
+              f" show and paint {r['show_ms']:.1f} ms; the floor's show and paint {r['floor_show_ms']:.1f} ms)")
         print(f"{width}x{height}: save picture {r['save_image_ms']:.1f} ms / raw write {r['floor_write_ms']:.1f} ms"
               f" = {r['save_image_ms'] / r['floor_write_ms']:.2f} (goal <= 1.5);"
               f" whole menu command {r['save_menu_ms']:.1f} ms = {r['save_menu_ms'] / r['floor_write_ms']:.2f}")

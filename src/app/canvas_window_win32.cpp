@@ -14,7 +14,6 @@ namespace petariko {
 namespace {
 
 constexpr wchar_t kCanvasClass[] = L"PetarikoCanvas";
-constexpr int kMarkerSize = 32;
 constexpr int kLabelPadding = 2;
 // 14.25 pt, in hundredths of a point.
 constexpr int kLabelPointsX100 = 1425;
@@ -36,6 +35,18 @@ char ControlKey(WPARAM virtual_key) {
     return static_cast<char>(virtual_key);
   }
   return 0;
+}
+
+// The arrow strip whose cells have this side (one of kMarkImageSides).
+int ArrowStripResource(int side) {
+  switch (side) {
+    case 40: return IDB_ARROWS_40;
+    case 48: return IDB_ARROWS_48;
+    case 64: return IDB_ARROWS_64;
+    case 96: return IDB_ARROWS_96;
+    case 128: return IDB_ARROWS_128;
+    default: return IDB_ARROWS;
+  }
 }
 
 }  // namespace
@@ -92,21 +103,29 @@ CanvasWindow::CanvasWindow(HINSTANCE instance) : instance_(instance) {
   window_.reset(Check(CreateWindowExW(WS_EX_TOOLWINDOW, kCanvasClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                       nullptr, instance_, this),
                       "CreateWindowExW"));
-
-  icon_.reset(static_cast<HICON>(
-      Check(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO), IMAGE_ICON, kMarkerSize, kMarkerSize, 0),
-            "LoadImageW icon")));
-  arrows_.reset(static_cast<HBITMAP>(
-      Check(LoadImageW(instance_, MAKEINTRESOURCEW(IDB_ARROWS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION),
-            "LoadImageW arrows")));
   arrows_dc_.reset(Check(CreateCompatibleDC(nullptr), "CreateCompatibleDC"));
-  arrows_previous_ = SelectObject(arrows_dc_.get(), arrows_.get());
+  LoadMarkImages(kMarkDesignSide);
 }
 
 CanvasWindow::~CanvasWindow() {
   if (arrows_dc_ && arrows_previous_) SelectObject(arrows_dc_.get(), arrows_previous_);
   window_.reset();
   UnregisterClassW(kCanvasClass, instance_);
+}
+
+void CanvasWindow::LoadMarkImages(int side) {
+  if (side == mark_image_side_) return;
+  // Both are had before either is replaced, so that a failure keeps the last trace's pair.
+  UniqueIcon icon(static_cast<HICON>(
+      Check(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO), IMAGE_ICON, side, side, 0), "LoadImageW icon")));
+  UniqueBitmap arrows(static_cast<HBITMAP>(Check(
+      LoadImageW(instance_, MAKEINTRESOURCEW(ArrowStripResource(side)), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION),
+      "LoadImageW arrows")));
+  const HGDIOBJ previous = SelectObject(arrows_dc_.get(), arrows.get());
+  if (!arrows_previous_) arrows_previous_ = previous;
+  icon_ = std::move(icon);
+  arrows_ = std::move(arrows);  // the strip it replaces is no longer selected
+  mark_image_side_ = side;
 }
 
 void CanvasWindow::CreateLabelFont(int dpi) {
@@ -143,15 +162,22 @@ void CanvasWindow::Freeze() {
   label_.reset();
 }
 
-void CanvasWindow::DrawStartMarker(TraceMode mode, Point top_left) {
+void CanvasWindow::DrawStartMarker(TraceMode mode, Point centre) {
+  // The whole trace is drawn at the scale of the monitor where it began, where the user looks.
+  marks_dpi_ = MonitorDpi(centre);
+  const int side = MarkSide(marks_dpi_);
+  LoadMarkImages(MarkImageSide(side));
+  const Point top_left = MarkerCorner(centre, marks_dpi_);
   if (mode == TraceMode::kGesture) {
-    AddMark({Mark::Kind::kArrow, top_left, {}, {}, 1});
+    AddMark({Mark::Kind::kArrow, top_left, {}, {}, 1, side});
   } else {
-    AddMark({Mark::Kind::kIcon, top_left, {}, {}, 0});
+    AddMark({Mark::Kind::kIcon, top_left, {}, {}, 0, side});
   }
 }
 
-void CanvasWindow::DrawLine(Point from, Point to, Rgb colour) { AddMark({Mark::Kind::kLine, from, to, colour, 0}); }
+void CanvasWindow::DrawLine(Point from, Point to, Rgb colour) {
+  AddMark({Mark::Kind::kLine, from, to, colour, 0, PenWidth(marks_dpi_)});
+}
 
 void CanvasWindow::Show() {
   if (cover_on_show_) {
@@ -396,14 +422,25 @@ void CanvasWindow::AddMark(const Mark& screen_mark) {
 void CanvasWindow::DrawMark(HDC dc, const Mark& mark) {
   switch (mark.kind) {
     case Mark::Kind::kIcon:
-      DrawIconEx(dc, mark.a.x, mark.a.y, icon_.get(), kMarkerSize, kMarkerSize, 0, nullptr, DI_NORMAL);
+      DrawIconEx(dc, mark.a.x, mark.a.y, icon_.get(), mark.size, mark.size, 0, nullptr, DI_NORMAL);
       break;
-    case Mark::Kind::kArrow:
-      BitBlt(dc, mark.a.x, mark.a.y, kMarkerSize, kMarkerSize, arrows_dc_.get(), (mark.code - 1) * kMarkerSize, 0,
-             SRCCOPY);
+    case Mark::Kind::kArrow: {
+      const int cell = mark_image_side_;
+      if (mark.size == cell) {
+        BitBlt(dc, mark.a.x, mark.a.y, cell, cell, arrows_dc_.get(), (mark.code - 1) * cell, 0, SRCCOPY);
+      } else {
+        // A scale between the drawn sizes: the next larger cell, reduced smoothly (beyond the
+        // largest, that one enlarged).
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchBlt(dc, mark.a.x, mark.a.y, mark.size, mark.size, arrows_dc_.get(), (mark.code - 1) * cell, 0, cell,
+                   cell, SRCCOPY);
+      }
       break;
+    }
     case Mark::Kind::kLine: {
-      UniquePen pen(Check(CreatePen(PS_SOLID, 1, RGB(mark.colour.r, mark.colour.g, mark.colour.b)), "CreatePen"));
+      UniquePen pen(
+          Check(CreatePen(PS_SOLID, mark.size, RGB(mark.colour.r, mark.colour.g, mark.colour.b)), "CreatePen"));
       ScopedSelect select(dc, pen.get());
       MoveToEx(dc, mark.a.x, mark.a.y, nullptr);
       LineTo(dc, mark.b.x, mark.b.y);
@@ -416,7 +453,7 @@ void CanvasWindow::DrawMark(HDC dc, const Mark& mark) {
 
 void CanvasWindow::DrawArrowCell(int code, Point top_left) {
   if (code < 1 || code > 4) return;
-  AddMark({Mark::Kind::kArrow, top_left, {}, {}, code});
+  AddMark({Mark::Kind::kArrow, top_left, {}, {}, code, MarkSide(marks_dpi_)});
 }
 
 void CanvasWindow::ShowLabel(const std::wstring& caption, Point screen_top_left) {
@@ -447,6 +484,8 @@ void CanvasWindow::HideLabel() {
 }
 
 Point CanvasWindow::MonitorCorner(Point screen) { return MonitorOf(screen, DisplayMonitors()).corner(); }
+
+int CanvasWindow::DpiAt(Point screen) { return MonitorDpi(screen); }
 
 void CanvasWindow::InvalidateLabel() {
   if (label_) InvalidateRect(hwnd(), &label_->rect, FALSE);

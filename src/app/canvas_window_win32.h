@@ -14,6 +14,7 @@
 
 #include "core/colour.h"
 #include "core/gesture_hooks.h"
+#include "core/mark_scale.h"
 #include "core/monitors.h"
 #include "core/point.h"
 #include "core/trace.h"
@@ -70,7 +71,7 @@ class CanvasWindow : public FrozenScreenWindow,
   // FrozenScreenWindow
   void CoverScreen() override;
   void Freeze() override;
-  void DrawStartMarker(TraceMode mode, Point top_left) override;
+  void DrawStartMarker(TraceMode mode, Point centre) override;
   void DrawLine(Point from, Point to, Rgb colour) override;
   void Show() override;
   void Hide() override;
@@ -83,6 +84,7 @@ class CanvasWindow : public FrozenScreenWindow,
   void ShowLabel(const std::wstring& caption, Point top_left) override;
   void HideLabel() override;
   Point MonitorCorner(Point screen) override;
+  int DpiAt(Point screen) override;
 
   // CutoutWindow
   Point Position() override;
@@ -111,6 +113,7 @@ class CanvasWindow : public FrozenScreenWindow,
     Point b;
     Rgb colour;
     int code = 0;
+    int size = 0;  // the side of an icon or arrow, the width of a line
   };
   struct Label {
     std::wstring caption;
@@ -119,6 +122,8 @@ class CanvasWindow : public FrozenScreenWindow,
 
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint();
+  // The start marker and the arrow strip drawn at `side` pixels, from the resources.
+  void LoadMarkImages(int side);
   void AddMark(const Mark& mark);
   void DrawMark(HDC dc, const Mark& mark);
   void DrawLabel(HDC dc);
@@ -168,10 +173,14 @@ class CanvasWindow : public FrozenScreenWindow,
   DibSurface turned_;  // the piece as turned or mirrored; empty while upright
   ShownImage shown_image_{*this};
   bool cursor_over_ = false;
+  // The marks' images, at the side of the latest trace's monitor scale or the next larger one.
   UniqueIcon icon_;
   UniqueMemoryDc arrows_dc_;
   UniqueBitmap arrows_;
   HGDIOBJ arrows_previous_ = nullptr;
+  int mark_image_side_ = 0;
+  // The scale of the monitor where the current trace began.
+  int marks_dpi_ = kDesignDpi;
   UniqueFont label_font_;  // made when a label is first shown, for its monitor's DPI
   int label_font_dpi_ = 0;
 

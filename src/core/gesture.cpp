@@ -38,13 +38,17 @@ std::wstring ArrowCharacter(int code) {
   }
 }
 
-Point ArrowCellPosition(int slot, Point monitor_corner) {
-  return {monitor_corner.x + slot * 50, monitor_corner.y + 50};
+Point ArrowCellPosition(int slot, Point monitor_corner, int dpi) {
+  // Each place scaled on its own, so the row does not drift by the rounding of one step.
+  return {monitor_corner.x + ScaleToDpi(slot * 50, dpi), monitor_corner.y + ScaleToDpi(50, dpi)};
 }
 
 void GestureRecognizer::OnPointStored(Point previous, Point newest) {
   // The first point stored after the start: `previous` is where the gesture began.
-  if (!monitor_corner_) monitor_corner_ = surface_.MonitorCorner(previous);
+  if (!monitor_corner_) {
+    monitor_corner_ = surface_.MonitorCorner(previous);
+    monitor_dpi_ = surface_.DpiAt(previous);
+  }
   const int code = ClassifyMove(previous, newest);
   // A pause or a wobble inside a stroke must not split it into two equal arrows.
   if (code == kDirectionNone || code == intArrow_[intArrowPos_ - 1]) {
@@ -52,13 +56,15 @@ void GestureRecognizer::OnPointStored(Point previous, Point newest) {
     return;
   }
   intArrow_[intArrowPos_] = code;
-  if (intArrowPos_ <= kArrowSlots) surface_.DrawArrowCell(code, ArrowCellPosition(intArrowPos_, *monitor_corner_));
+  if (intArrowPos_ <= kArrowSlots) {
+    surface_.DrawArrowCell(code, ArrowCellPosition(intArrowPos_, *monitor_corner_, monitor_dpi_));
+  }
   ++intArrowPos_;
   if (intArrowPos_ > kArrowSlots + 1) {
     // Keep the last five: shift left and redraw the whole row.
     for (int slot = 1; slot <= kArrowSlots; ++slot) {
       intArrow_[slot] = intArrow_[slot + 1];
-      surface_.DrawArrowCell(intArrow_[slot], ArrowCellPosition(slot, *monitor_corner_));
+      surface_.DrawArrowCell(intArrow_[slot], ArrowCellPosition(slot, *monitor_corner_, monitor_dpi_));
     }
     intArrowPos_ = kArrowSlots + 1;
   }
@@ -83,8 +89,9 @@ void GestureRecognizer::LookUp() {
     return;
   }
   const std::wstring& program = settings_.strProgram[found - gestures.begin()];
+  const Point offset = ScaleToDpi(kLabelPosition, monitor_dpi_);
   surface_.ShowLabel(ui::kRunProgramPrefix + program + L" ",
-                     {monitor_corner_->x + kLabelPosition.x, monitor_corner_->y + kLabelPosition.y});
+                     {monitor_corner_->x + offset.x, monitor_corner_->y + offset.y});
   strRunProgram_ = program;
 }
 

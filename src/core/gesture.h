@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/gesture_hooks.h"
+#include "core/mark_scale.h"
 #include "core/point.h"
 #include "core/settings_store.h"
 
@@ -24,15 +25,16 @@ enum Direction : int {
 inline constexpr int kArrowSlots = 5;
 // A stroke must cover more than this many pixels per tick along one axis and less along the other.
 inline constexpr int kStrokeThreshold = 20;
-// From the corner of the monitor on which the gesture began.
+// From the corner of the monitor on which the gesture began, at 96 dpi.
 inline constexpr Point kLabelPosition{50, 90};
 
 // The direction of one tick's movement, or kDirectionNone for slow, diagonal or no movement.
 int ClassifyMove(Point previous, Point newest);
 // The arrow character of a code, or an empty string for kDirectionNone.
 std::wstring ArrowCharacter(int code);
-// Where the arrow of slot `slot` (1 to 5) is drawn, on the monitor whose corner is given.
-Point ArrowCellPosition(int slot, Point monitor_corner);
+// Where the arrow of slot `slot` (1 to 5) is drawn, on the monitor whose corner and scale are
+// given: 50 pixels apart at 96 dpi, further apart at larger scales.
+Point ArrowCellPosition(int slot, Point monitor_corner, int dpi);
 
 // Form1's gesture state; the trace calls it through GestureHooks.
 class GestureRecognizer : public GestureHooks {
@@ -64,8 +66,10 @@ class GestureRecognizer : public GestureHooks {
   std::array<int, 11> intArrow_{};
   int intArrowPos_ = 1;
   std::wstring strRunProgram_;
-  // Where the user is looking: the corner of the monitor on which the gesture began.
+  // Where the user is looking: the corner of the monitor on which the gesture began, and its
+  // scale.
   std::optional<Point> monitor_corner_;
+  int monitor_dpi_ = kDesignDpi;
 };
 
 }  // namespace petariko

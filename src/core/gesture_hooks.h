@@ -25,12 +25,15 @@ class GestureHooks {
 class GestureSurface {
  public:
   virtual ~GestureSurface() = default;
-  // Copies cell `code` - 1 (1 up, 2 left, 3 right, 4 down) of the arrow strip to `top_left`.
+  // Copies cell `code` - 1 (1 up, 2 left, 3 right, 4 down) of the arrow strip to `top_left`, at
+  // the scale of the monitor on which the trace began.
   virtual void DrawArrowCell(int code, Point top_left) = 0;
   virtual void ShowLabel(const std::wstring& caption, Point top_left) = 0;
   virtual void HideLabel() = 0;  // hides the label and empties its caption
   // The top-left corner of the monitor that shows `screen` (the nearest one when none does).
   virtual Point MonitorCorner(Point screen) = 0;
+  // The scale of that monitor, in dots per inch (96 at 100 %).
+  virtual int DpiAt(Point screen) = 0;
 };
 
 // Starts a registered command line without waiting for it.

@@ -23,7 +23,7 @@ void Trace::Start(TraceMode mode, Point cursor) {
   try {
     window_.CoverScreen();
     window_.Freeze();
-    window_.DrawStartMarker(mode, {cursor.x - kMarkerHalf, cursor.y - kMarkerHalf});
+    window_.DrawStartMarker(mode, cursor);
     window_.Show();
   } catch (const ActionFailed&) {
     // No picture of the desktop (a huge desktop, no memory): this hold freezes nothing.

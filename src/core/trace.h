@@ -59,8 +59,9 @@ class FrozenScreenWindow {
   virtual void CoverScreen() = 0;
   // Copies the desktop from its corner onto the window's surface and keeps a clean copy of it.
   virtual void Freeze() = 0;
-  // The program icon (cut-out) or the up arrow (gesture), 32x32 with its corner here.
-  virtual void DrawStartMarker(TraceMode mode, Point top_left) = 0;
+  // The program icon (cut-out) or the up arrow (gesture), centred here: 32x32 at 100 %, larger
+  // on a monitor of a larger scale. Lines and arrows of the trace follow that monitor's scale.
+  virtual void DrawStartMarker(TraceMode mode, Point centre) = 0;
   virtual void DrawLine(Point from, Point to, Rgb colour) = 0;
   virtual void Show() = 0;
   virtual void Hide() = 0;
@@ -80,7 +81,6 @@ class Trace : public TraceHandler {
  public:
   // Where a finished cut-out lands relative to where it was drawn.
   static constexpr int kCutoutOffset = 10;
-  static constexpr int kMarkerHalf = 16;
 
   Trace(OutlineStore& outline, SharedState& shared, FrozenScreenWindow& window,
         GestureHooks& gesture, UserMessages& messages)

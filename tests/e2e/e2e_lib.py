@@ -122,10 +122,12 @@ class Desktop:
     With `heads` (X rectangles (x, y, width, height), the first one Wine's primary monitor) the
     Xvfb only carries a nested Xephyr with those Xinerama heads, which Wine sees as monitors;
     `offset` is then where Windows' (0, 0) lies in X coordinates: X = Windows + offset.
+    With `dpi` the prefix runs at that scale (192 is 200 %) for every program started on it.
     """
 
-    def __init__(self, width=1024, height=768, name="e2e", heads=None):
+    def __init__(self, width=1024, height=768, name="e2e", heads=None, dpi=None):
         self.heads = heads
+        self.dpi = dpi
         if heads:
             width = max(x + w for x, _, w, _ in heads)
             height = max(y + h for _, y, _, h in heads)
@@ -177,6 +179,9 @@ class Desktop:
         self.run_quiet(["wineserver", "-w"])
         # Without a window manager every hide of a managed window stalls for about 2 s.
         self.wine("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
+        if self.dpi:
+            self.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d",
+                      str(self.dpi), "/f")
         self.run_quiet(["wineserver", "-w"])
         self.set_root_colour("#204060")
         return self
@@ -421,13 +426,13 @@ class Petariko:
 _shared_desktops = {}
 
 
-def shared_desktop(width=1024, height=768, heads=None):
-    """One Desktop per screen layout for the whole run: a Wine prefix takes half a minute to make
-    (and keeps the monitor layout it first saw)."""
-    key = (width, height, tuple(heads or ()))
+def shared_desktop(width=1024, height=768, heads=None, dpi=None):
+    """One Desktop per screen layout and scale for the whole run: a Wine prefix takes half a minute
+    to make (and keeps the monitor layout it first saw)."""
+    key = (width, height, tuple(heads or ()), dpi)
     if key not in _shared_desktops:
-        name = f"{len(heads)}heads" if heads else f"{width}x{height}"
-        _shared_desktops[key] = Desktop(width, height, name=name, heads=heads).start()
+        name = (f"{len(heads)}heads" if heads else f"{width}x{height}") + (f"-{dpi}dpi" if dpi else "")
+        _shared_desktops[key] = Desktop(width, height, name=name, heads=heads, dpi=dpi).start()
     return _shared_desktops[key]
 
 
@@ -442,11 +447,12 @@ class DesktopTestCase(unittest.TestCase):
 
     WIDTH, HEIGHT = 1024, 768
     HEADS = None
+    DPI = None
     desktop = None
 
     @classmethod
     def setUpClass(cls):
-        cls.desktop = shared_desktop(cls.WIDTH, cls.HEIGHT, cls.HEADS)
+        cls.desktop = shared_desktop(cls.WIDTH, cls.HEIGHT, cls.HEADS, cls.DPI)
 
     def tearDown(self):
         self.desktop.kill_wine()

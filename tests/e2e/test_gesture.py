@@ -10,10 +10,13 @@ import subprocess
 import time
 import unittest
 
-from e2e_lib import HELPERS, REPO, DesktopTestCase, Petariko, read_bmp, wait_for
+from e2e_lib import HELPERS, REPO, DesktopTestCase, Image, Petariko, read_bmp, wait_for
 
 RECORDER = os.path.join(HELPERS, "record_args.exe")
-ARROW_STRIP = read_bmp(os.path.join(REPO, "res", "arrows.bmp"))
+# The larger strips are 4-bit BMPs: ImageMagick reads them.
+ARROW_STRIPS = {32: read_bmp(os.path.join(REPO, "res", "arrows.bmp")),
+                64: Image(256, 64, subprocess.run(["convert", os.path.join(REPO, "res", "arrows_64.bmp"), "-depth", "8",
+                                                   "rgb:-"], capture_output=True, check=True).stdout)}
 UP, LEFT, RIGHT, DOWN = 1, 2, 3, 4
 STEP = {UP: (0, -60), LEFT: (-60, 0), RIGHT: (60, 0), DOWN: (0, 60)}
 # The pattern leaves the top rows free so that Wine's tray window stays visible.
@@ -33,8 +36,8 @@ def settings_file(entries, cut_button=1, gesture_button=RIGHT_BUTTON, hold_ticks
     return b"".join(line.encode("cp932") + b"\r\n" for line in lines)
 
 
-def cell(code):
-    return ARROW_STRIP.crop((code - 1) * 32, 0, 32, 32)
+def cell(code, side=32):
+    return ARROW_STRIPS[side].crop((code - 1) * side, 0, side, side)
 
 
 def differing(a, b):
@@ -152,7 +155,7 @@ class LauncherTest(DesktopTestCase):
         self.assertEqual(self.recorder.starts(), [])
 
 
-class GestureTest(DesktopTestCase):
+class GestureSteps:
     """The real program: hold the gesture button, stroke, look, release, see what started."""
 
     def setUp(self):
@@ -228,7 +231,8 @@ class GestureTest(DesktopTestCase):
         self.assertEqual(self.recorder.starts(), [])
         self.assertIsNone(self.app.process.poll(), "petariko.exe ended")
 
-    # --- tests ----------------------------------------------------------------------------
+
+class GestureTest(GestureSteps, DesktopTestCase):
     def test_one_stroke_shows_its_arrow_and_the_label_and_release_starts_the_program_once(self):
         self.start_app()
         self.hold()
@@ -379,6 +383,29 @@ class GestureTest(DesktopTestCase):
         self.assertEqual(soak["failed_launches"], 600, "each is named in a message")
         self.assertEqual(soak["too_long"], 200)
         self.assertEqual(self.recorder.starts(), [])
+
+
+class GestureAt200PercentTest(GestureSteps, DesktopTestCase):
+    """A prefix at 192 dpi: the trace's marks are twice as large and twice as far from the corner."""
+    DPI = 192
+
+    def test_marker_arrows_label_and_pen_follow_the_scale(self):
+        self.start_app()
+        self.hold()
+        shot = self.screenshot("held")
+        self.assertEqual(differing(shot.crop(START[0] - 32, START[1] - 32, 64, 64), cell(UP, 64)), 0,
+                         "a 64x64 up arrow marks where the gesture started")
+        self.strokes(UP)
+        shot = self.screenshot("up")
+        self.assertEqual(differing(shot.crop(100, 100, 64, 64), cell(UP, 64)), 0, "the first arrow's cell")
+        self.assertEqual(differing(shot.crop(200, 100, 64, 64), self.before.crop(200, 100, 64, 64)), 0)
+        self.assertGreater(differing(shot.crop(100, 180, 600, 36), self.before.crop(100, 180, 600, 36)), 0.5,
+                           "the label under the arrows")
+        # Between the stroke's end (y 440) and the marker's top (y 468) the line is 2 px wide.
+        changed = [x for x in range(START[0] - 20, START[0] + 20) if shot.pixel(x, 450) != self.before.pixel(x, 450)]
+        self.assertEqual(len(changed), 2, changed)
+        self.release()
+        self.assert_started_once(["single"])
 
 
 if __name__ == "__main__":

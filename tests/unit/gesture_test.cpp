@@ -182,6 +182,21 @@ TEST_F(GestureTest, ArrowsAndLabelAreOnTheMonitorWhereTheGestureBegan) {
   EXPECT_EQ(surface_.corner_asked.back(), (Point{460, 360}));
 }
 
+TEST_F(GestureTest, ArrowsAndLabelFollowTheScaleOfTheMonitorWhereTheGestureBegan) {
+  settings_.strGesture[0] = L"←";
+  settings_.strProgram[0] = L"C:\\left.exe";
+  // 200 % on a monitor left of the primary: twice the distances from its corner.
+  surface_.monitor_corner = {-1280, 0};
+  surface_.monitor_dpi = 192;
+  Stroke(kDirectionLeft);
+  EXPECT_EQ(surface_.label_position, (Point{-1180, 180}));
+  Stroke(kDirectionUp);
+  EXPECT_EQ(surface_.cells, (std::vector<DrawnCell>{{kDirectionLeft, {-1180, 100}}, {kDirectionUp, {-1080, 100}}}));
+  // 125 %: each place rounded on its own, so the row does not drift.
+  EXPECT_EQ(ArrowCellPosition(1, {}, 120), (Point{63, 63}));
+  EXPECT_EQ(ArrowCellPosition(3, {}, 120), (Point{188, 63}));
+}
+
 TEST_F(GestureTest, ResetAfterTooLongTraceClearsWithoutLaunching) {
   settings_.strGesture[0] = L"↑";
   settings_.strProgram[0] = L"C:\\up.exe";

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/mark_scale.h"
+
 namespace {
 
 std::set<int> IconSizes(const std::string& name) {
@@ -27,8 +29,21 @@ std::set<int> IconSizes(const std::string& name) {
 }
 
 TEST(IconResourcesTest, ProgramAndTrayIconsHaveAnImageForEveryScale) {
-  EXPECT_EQ(IconSizes("petariko.ico"), (std::set<int>{16, 20, 24, 32, 48, 256}));
+  EXPECT_EQ(IconSizes("petariko.ico"), (std::set<int>{16, 20, 24, 32, 40, 48, 64, 96, 128, 256}));
   EXPECT_EQ(IconSizes("tray.ico"), (std::set<int>{16, 20, 24, 32, 48}));
+}
+
+// Every side the trace's marks are drawn from has its start marker and its arrow strip of four
+// square cells.
+TEST(IconResourcesTest, EveryMarkImageSideHasItsMarkerAndArrowStrip) {
+  for (const int side : petariko::kMarkImageSides) {
+    EXPECT_TRUE(IconSizes("petariko.ico").count(side)) << side;
+    const std::string name = side == 32 ? "arrows.bmp" : "arrows_" + std::to_string(side) + ".bmp";
+    std::ifstream file(std::string(PETARIKO_RES_DIR) + "/" + name, std::ios::binary);
+    std::int32_t size[2] = {};
+    file.seekg(18).read(reinterpret_cast<char*>(size), sizeof(size));  // width, height
+    EXPECT_TRUE(file && size[0] == 4 * side && size[1] == side) << name;
+  }
 }
 
 }  // namespace

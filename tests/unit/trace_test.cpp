@@ -53,7 +53,7 @@ TEST_F(TraceTest, StartFreezesBeforeShowingWithTheMarkerCentredOnTheCursor) {
   for (TraceMode mode : {TraceMode::kCutout, TraceMode::kGesture}) {
     screen.calls.clear();
     trace.Start(mode, {300, 40});
-    const std::string marker = "marker" + std::to_string(static_cast<int>(mode)) + "@284,24";
+    const std::string marker = "marker" + std::to_string(static_cast<int>(mode)) + "@300,40";
     EXPECT_EQ(screen.calls, (std::vector<std::string>{"cover", "freeze", marker, "show"}));
     EXPECT_TRUE(trace.IsTracing());
     EXPECT_EQ(outline.intLastPoint, 0);

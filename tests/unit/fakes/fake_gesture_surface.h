@@ -23,7 +23,7 @@ class FakeGestureSurface : public GestureSurface {
   Point label_position;
   Point monitor_corner;           // what MonitorCorner answers
   std::vector<Point> corner_asked;  // the points it was asked about
-
+  int monitor_dpi = 96;           // what DpiAt answers
 
   void DrawArrowCell(int code, Point top_left) override { cells.push_back({code, top_left}); }
   void ShowLabel(const std::wstring& caption, Point top_left) override {
@@ -39,6 +39,7 @@ class FakeGestureSurface : public GestureSurface {
     corner_asked.push_back(screen);
     return monitor_corner;
   }
+  int DpiAt(Point) override { return monitor_dpi; }
 };
 
 class FakeProgramLauncher : public ProgramLauncher {
