@@ -4,47 +4,11 @@
 
 #include <windows.h>
 
-#include <string>
 #include <utility>
 
-#include "core/action_failed.h"
-#include "win32/fault_injection_win32.h"
+#include "win32/failures_win32.h"
 
 namespace petariko {
-
-// A failed window or drawing operation with the system's error number. The action it belongs
-// to ends; where nothing catches it, the error trap reports it.
-class Win32Error : public ActionFailed {
- public:
-  explicit Win32Error(const char* operation, DWORD error = GetLastError())
-      : ActionFailed(std::string(operation) + " failed (" + std::to_string(error) + ")"),
-        operation_(operation),
-        error_(error) {}
-  const char* operation() const { return operation_; }
-  DWORD error() const { return error_; }
-
- private:
-  const char* operation_;
-  DWORD error_;
-};
-
-// The result of a checked Windows call, or Win32Error when it failed (or a test build made it fail).
-template <typename T>
-T Check(T value, const char* operation) {
-  if (InjectedFault(operation)) throw Win32Error(operation, ERROR_NOT_ENOUGH_MEMORY);
-  if (!value) throw Win32Error(operation);
-  return value;
-}
-
-// As Check, for a call whose success hands something over (a region to its window): a test
-// build's fault comes before the call, so that nothing is owned twice.
-template <typename Call>
-auto CheckCall(const char* operation, Call&& call) {
-  if (InjectedFault(operation)) throw Win32Error(operation, ERROR_NOT_ENOUGH_MEMORY);
-  auto value = call();
-  if (!value) throw Win32Error(operation);
-  return value;
-}
 
 // Owns one handle and releases it with Traits::Close.
 template <typename Traits>

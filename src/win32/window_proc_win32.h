@@ -1,36 +1,12 @@
 // The one way a window procedure reaches the program's code: nothing may unwind through the
-// system's code, so every unexpected failure goes to the one error trap, which writes a report,
-// hides the program's windows, tells the user, removes the tray icon and ends the program.
+// system's code, so every failure that no action caught goes to the one error trap.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
-#include <string>
+#include "win32/failures_win32.h"
 
 namespace petariko {
-
-// What the application does before the program ends: it is handed the folder that holds the
-// report, or "" when none could be written.
-using ErrorTrap = std::function<void(const std::wstring& report_folder)>;
-
-// Set once by the application, on its user-interface thread, before its first window exists.
-// From then on the trap also takes a C++ exception that nothing catches, a structured exception
-// (an access violation, say) raised in the program's own code, and one that nothing handles.
-void SetErrorTrap(ErrorTrap trap);
-// Writes the report of the failure being handled (the current exception, or `structured`) and
-// runs the trap; ends the process even when no trap is set or the trap returns.
-[[noreturn]] void RunErrorTrap(EXCEPTION_POINTERS* structured = nullptr) noexcept;
-
-// Calls `body` and hands any exception to the error trap.
-template <typename Body>
-LRESULT Guarded(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    RunErrorTrap();
-  }
-}
 
 // The window procedure of a class whose windows each belong to one T, passed as the creation
 // parameter: WM_NCCREATE records the window in T's `Window` member, and every message from

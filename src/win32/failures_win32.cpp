@@ -1,4 +1,4 @@
-#include "win32/window_proc_win32.h"
+#include "win32/failures_win32.h"
 
 #include <atomic>
 #include <exception>
