@@ -1,13 +1,25 @@
 // Lists the desktop's windows for the end-to-end tests, as one JSON object per line in UTF-8:
 // top-level windows with their class, title, rectangle, styles, shape and keyboard focus, and
 // their child controls with text and state, so that tests can check what a user would see by name.
+// Top-level windows come in Z order, topmost first.
 //
-//   probe.exe OUTFILE
+//   probe.exe OUTFILE [PID...]
+//   probe.exe --serve
+//
+// For each PID one more line tells whether that process lives and counts its GDI and USER objects
+// (see CountObjects), and a last line which mouse buttons Wine holds down. With --serve it answers each line of PIDs on its input with the same lines
+// on its output and a closing {"kind":"end"}, so that a caller that asks often pays for the start
+// of a Wine process once.
 #include <windows.h>
 #include <commctrl.h>
+#include <winternl.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "helper_kit.h"
 
@@ -94,14 +106,113 @@ BOOL CALLBACK EachTopLevel(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 
+struct WindowCensus {
+  DWORD pid;
+  int count;
+  HWND first;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM param) {
+  ++reinterpret_cast<WindowCensus*>(param)->count;
+  return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM param) {
+  auto* census = reinterpret_cast<WindowCensus*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == census->pid) {
+    if (!census->first) census->first = hwnd;
+    ++census->count;
+    EnumChildWindows(hwnd, CountChild, param);  // the whole tree below, grandchildren included
+  }
+  return TRUE;
+}
+
+// GetGuiResources answers 0 under Wine, so the counts are taken the long way: GDI objects are the
+// used slots of the process's GDI handle table, which its PEB points to (GdiSharedHandleTable),
+// read from here; USER objects are its windows, children included (its menus, icons and cursors
+// cannot be seen from another process). Where the system answers, its figures come too.
+std::string CountObjects(DWORD pid) {
+  char buffer[256];
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  DWORD exit_code = 0;
+  if (!process || !GetExitCodeProcess(process, &exit_code) || exit_code != STILL_ACTIVE) {
+    if (process) CloseHandle(process);
+    std::snprintf(buffer, sizeof(buffer), "{\"kind\":\"process\",\"pid\":%lu,\"alive\":false}\n", pid);
+    return buffer;
+  }
+  long gdi = -1;
+  PROCESS_BASIC_INFORMATION basic{};
+  ULONG length = 0;
+  UINT64 table = 0;
+  SIZE_T read = 0;
+  // The 64-bit PEB keeps GdiSharedHandleTable at 0xF8.
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic), &length) == 0 &&
+      ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + 0xF8, &table, sizeof(table),
+                        &read) &&
+      table != 0) {
+    // GDI_HANDLE_ENTRY: 24 bytes, its object type at offset 14 (0 for a free slot).
+    constexpr size_t kEntry = 24, kSlots = 0x10000;
+    std::string entries(kEntry * kSlots, '\0');
+    if (ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(), &read) &&
+        read == entries.size()) {
+      gdi = 0;
+      for (size_t slot = 0; slot < kSlots; ++slot) gdi += entries[slot * kEntry + 14] != 0;
+    }
+  }
+  WindowCensus windows{pid, 0, nullptr};
+  EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
+  // A program that takes no message for two seconds is hung (or stopped in a debugger).
+  DWORD_PTR result = 0;
+  const bool responding = windows.first && SendMessageTimeoutW(windows.first, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                                                2000, &result);
+  std::snprintf(buffer, sizeof(buffer),
+                "{\"kind\":\"process\",\"pid\":%lu,\"alive\":true,\"responding\":%s,\"gdi\":%ld,"
+                "\"user\":%d,\"gdi_reported\":%lu,\"user_reported\":%lu}\n",
+                pid, responding ? "true" : "false", gdi, windows.count, GetGuiResources(process, GR_GDIOBJECTS),
+                GetGuiResources(process, GR_USEROBJECTS));
+  CloseHandle(process);
+  return buffer;
+}
+
+void Survey(FILE* file, const std::vector<DWORD>& pids) {
+  Output out{file};
+  EnumWindows(EachTopLevel, reinterpret_cast<LPARAM>(&out));
+  for (const DWORD pid : pids) std::fputs(CountObjects(pid).c_str(), file);
+  // Wine keeps the buttons' state for every process; a release it lost shows here.
+  std::fprintf(file, "{\"kind\":\"buttons\",\"left\":%s,\"right\":%s,\"middle\":%s}\n",
+               GetAsyncKeyState(VK_LBUTTON) < 0 ? "true" : "false", GetAsyncKeyState(VK_RBUTTON) < 0 ? "true" : "false",
+               GetAsyncKeyState(VK_MBUTTON) < 0 ? "true" : "false");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
+  if (std::wstring(argv[1]) == L"--serve") {
+    _setmode(_fileno(stdout), _O_BINARY);
+    char line[1024];
+    while (std::fgets(line, sizeof(line), stdin)) {
+      std::vector<DWORD> pids;
+      for (char* at = line; *at;) {
+        char* end = nullptr;
+        const unsigned long pid = std::strtoul(at, &end, 10);
+        if (end == at) break;
+        pids.push_back(static_cast<DWORD>(pid));
+        at = end;
+      }
+      Survey(stdout, pids);
+      std::fputs("{\"kind\":\"end\"}\n", stdout);
+      std::fflush(stdout);
+    }
+    return 0;
+  }
   FILE* file = _wfopen(argv[1], L"wb");
   if (!file) return 1;
-  Output out{file};
-  EnumWindows(EachTopLevel, reinterpret_cast<LPARAM>(&out));
+  std::vector<DWORD> pids;
+  for (int i = 2; i < argc; ++i) pids.push_back(static_cast<DWORD>(_wtoi(argv[i])));
+  Survey(file, pids);
   std::fclose(file);
   return 0;
 }
