@@ -168,6 +168,11 @@ LRESULT App::HandleHostMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DPICHANGED:
       ReloadTrayImage();
       return 0;
+    case WM_SYSCOMMAND:
+      // Alt+F4 while the hidden host is the active window (after its menu) is not the user
+      // asking to quit: only the menu's question ends the program.
+      if ((wparam & 0xFFF0) == SC_CLOSE) return 0;
+      return DefWindowProcW(host_hwnd_, message, wparam, lparam);
     case WM_CLOSE:
       // Only the program's own end closes the host: a close request ends it cleanly.
       EndProgram();
