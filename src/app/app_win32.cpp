@@ -153,6 +153,8 @@ void App::ShowPopupMenu() {
   // The menu's loop may have run the program's end (a close request, the session ending).
   if (!host_) return;
   PostMessageW(host_.get(), WM_NULL, 0, 0);
+  // The keys go back to a shown cut-out, not to the hidden host that owned the menu.
+  if (shared_.blnCutShown && IsWindowVisible(parts_->canvas.hwnd())) SetForegroundWindow(parts_->canvas.hwnd());
   if (chosen != 0) OnMenuCommand(chosen);
 }
 
