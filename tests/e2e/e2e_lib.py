@@ -338,7 +338,7 @@ class ProbeSession:
         windows in Z order."""
         self.process.stdin.write((" ".join(map(str, pids)) + "\n").encode())
         self.process.stdin.flush()
-        windows, processes, buttons = [], {}, {}
+        windows, processes, buttons = [], {}, set()
         deadline = time.monotonic() + timeout
         while True:
             while b"\n" not in self.pending:
@@ -356,15 +356,9 @@ class ProbeSession:
             if record["kind"] == "process":
                 processes[record["pid"]] = record
             elif record["kind"] == "buttons":
-                buttons = {k: v for k, v in record.items() if v is True}
+                buttons = {name for name, down in record.items() if down is True}
             else:
                 windows.append(record)
-
-    def close(self):
-        with contextlib.suppress(OSError):
-            self.process.stdin.close()
-        with contextlib.suppress(subprocess.TimeoutExpired):
-            self.process.wait(5)
 
 
 class Petariko:

@@ -8,7 +8,8 @@ within the zoom's bounds, and that the GDI and USER object counts stay within a 
 Action i's choices come from the seed and i alone, so a seed replays the same actions and
 `--only` replays a few of them:
 
-    python3 monkey.py --seed 1234 --actions 5000 [--every 100] [--keep-going] [--only 17,18]
+    python3 monkey.py --seed 1234 --actions 5000 [--every 100] [--keep-going]
+    python3 monkey.py --seed 1234 --only 17-20,25 [--minimize]
 """
 import argparse
 import collections
@@ -135,6 +136,7 @@ class Monkey:
         self.peak = {"gdi": 0, "user": 0}
         self.stats = collections.Counter()
         self.since_start = []  # the actions since the program last started afresh
+        self.acting = 0.0  # seconds spent in actions and their checks, restarts left out
 
     # --- the program and its surroundings -------------------------------------------------
     def start(self, directory=None):
@@ -160,17 +162,17 @@ class Monkey:
             self.check()
         self.base = self.counts
 
-    def survey(self):
-        """The program's top-level windows (Z order, top first) and its process record; checks on
-        every look that no box of the program hides under a cut-out, and that the trap is not up.
-        Also keeps which buttons Wine holds down in self.held."""
-        windows, processes, self.held = self.probe.survey(self.pid)
+    def survey(self, census=False):
+        """The program's top-level windows (Z order, top first), or with census its process
+        record; checks on every look that no box of the program hides under a cut-out and that
+        nothing crashed. Also keeps which buttons Wine holds down in self.held."""
+        windows, processes, self.held = self.probe.survey(*([self.pid] if census else []))
         own = [w for w in windows if w["kind"] == "top" and w["pid"] == self.pid]
         for crash in (w for w in windows if w["kind"] == "top" and w["visible"] and w["text"] in CRASH_TITLES):
             texts = [c["text"] for c in windows if c.get("root") == crash["hwnd"] and c["text"]]
             raise Fault("a process crashed", texts)
         self.check_boxes(own, windows)
-        return own, processes.get(self.pid, {"alive": False})
+        return processes.get(self.pid) if census else own
 
     def children(self, window):
         return [c for c in self.probe.survey()[0] if c.get("root") == window["hwnd"] and c["kind"] == "child"]
@@ -201,7 +203,7 @@ class Monkey:
         """Surveys until predicate(own windows) holds; returns its value or None."""
         deadline = time.monotonic() + timeout
         while True:
-            own, _ = self.survey()
+            own = self.survey()
             value = predicate(own)
             if value or time.monotonic() > deadline:
                 return value
@@ -269,7 +271,7 @@ class Monkey:
 
     def target(self, action):
         """A point on the cut-out when the action asks for one and a cut-out is shown, else its own."""
-        canvas = self.canvas(self.survey()[0])
+        canvas = self.canvas(self.survey())
         if action.get("on_cutout", True) and canvas and not frozen(canvas, self.d):
             return self.point_on(canvas, action["within"]), True
         return action["at"], False
@@ -293,7 +295,7 @@ class Monkey:
         self.note(f"at {(x, y)}{' on the cut-out' if on else ''}")
 
     def do_key(self, action):
-        canvas = self.canvas(self.survey()[0])
+        canvas = self.canvas(self.survey())
         if action["focus_cutout"] or action["key"] == "alt+F4":
             # Alt+F4 goes only to the cut-out: elsewhere it would close the pattern or the tray.
             if not canvas or not self.focus(canvas):
@@ -308,7 +310,7 @@ class Monkey:
             self.d.key(action["key"])
 
     def do_drag(self, action):
-        canvas = self.canvas(self.survey()[0])
+        canvas = self.canvas(self.survey())
         if not canvas:
             self.note("no cut-out")
             return
@@ -436,7 +438,7 @@ class Monkey:
         """Answers whatever the program shows until nothing but a cut-out is up."""
         d = self.d
         for _ in range(20):
-            own, _ = self.survey()
+            own = self.survey()
             up = [w for w in own if w["visible"] and w["class"] != "PetarikoCanvas"]
             if not up:
                 return own
@@ -483,7 +485,7 @@ class Monkey:
         canvas = self.canvas(own)
         if canvas and frozen(canvas, d):
             # The watcher lets go at its next tick after the release: give it a few.
-            time.sleep(1.0)
+            self.wait_own(lambda own: not (lambda c: c and frozen(c, d))(self.canvas(own)), 1.0)
             own = self.settle()
             canvas = self.canvas(own)
             if canvas and frozen(canvas, d):
@@ -492,7 +494,7 @@ class Monkey:
             width, height = canvas["right"] - canvas["left"], canvas["bottom"] - canvas["top"]
             if width * height > 4 * d.width * d.height or max(width, height) > 32767:
                 raise Fault("the cut-out's window is too large", f"{width} x {height}")
-        _, process = self.survey()
+        process = self.survey(census=True)
         if not process["alive"]:
             raise Fault("petariko.exe ended")
         if not process["responding"]:
@@ -513,7 +515,6 @@ class Monkey:
         indices = list(indices)
         self.out(f"monkey: seed {self.seed}, {len(indices)} actions")
         faults = []
-        began = time.monotonic()
         done = 0
         started = False
         while not started:
@@ -526,6 +527,7 @@ class Monkey:
                 if not keep_going or len(faults) > 3:
                     return faults
         self.out(f"counts after the warm-up: GDI {self.base['gdi']}, USER {self.base['user']}")
+        began = time.monotonic()  # restarts after faults count, the first start does not
         for done, index in enumerate(indices, start=1):
             try:
                 if not started:
@@ -543,7 +545,7 @@ class Monkey:
                          f"(peak {self.peak['gdi']}, {self.peak['user']}), {time.monotonic() - began:.0f} s")
         elapsed = time.monotonic() - began
         self.out(f"monkey: seed {self.seed}, {done} actions in {elapsed:.0f} s "
-                 f"({100 * elapsed / max(done, 1):.0f} s per 100), {len(faults)} fault(s); "
+                 f"({100 * self.acting / max(done, 1):.0f} s per 100 without restarts), {len(faults)} fault(s); "
                  f"counts GDI {self.counts and self.counts['gdi']}, USER {self.counts and self.counts['user']} "
                  f"(after the warm-up {self.base['gdi']}, {self.base['user']}; "
                  f"peak {self.peak['gdi']}, {self.peak['user']}); launches {len(self.recorder.starts())}; "
@@ -562,37 +564,42 @@ class Monkey:
         self.since_start.append(index)
         self.log.append(f"#{index} {describe(action)}")
         self.stats[action["kind"]] += 1
-        self.perform(action)
-        self.check()
+        began = time.monotonic()
+        try:
+            self.perform(action)
+            self.check()
+        finally:
+            self.acting += time.monotonic() - began
 
     def reproduces(self, indices, kind):
         """True when these actions, from a fresh start, end in a fault of this kind at the last."""
+        met = False
         try:
             self.fresh_start()
             for index in indices:
                 self.step(index)
         except Fault as fault:
-            return fault.kind == kind and index == indices[-1]
-        return False
+            met = fault.kind == kind and index == indices[-1]
+        self.out(f"  {spans(indices)}: {'yes' if met else 'no'}")
+        return met
 
-    def minimize(self, index):
-        """A short list of actions that ends in the fault that action `index` meets after all
-        before it: the shortest tail that still does, then without each action it can spare."""
-        self.out(f"monkey: seed {self.seed}, minimizing the fault of action {index}")
-        before = list(range(index))
-        i = None
+    def minimize(self, indices):
+        """A short list of actions that ends in the first fault these actions meet: the shortest
+        tail that still does, then without each action it can spare."""
+        self.out(f"monkey: seed {self.seed}, minimizing {spans(list(indices))}")
+        performed = []
         try:
             self.fresh_start()
-            for i in before + [index]:
-                self.step(i)
+            for index in indices:
+                performed.append(index)
+                self.step(index)
         except Fault as fault:
-            if i != index:
-                self.out(f"action {i} already meets {fault}")
-                return None
             kind = fault.kind
+            self.out(f"action {index} meets {fault}")
         else:
             self.out("no fault")
             return None
+        before = performed[:-1]
         length = 0
         while not self.reproduces(before[len(before) - length:] + [index], kind):
             length = min(max(1, 2 * length), len(before))
@@ -617,7 +624,7 @@ class Monkey:
             replay = (f"--actions {index + 1}" if performed == list(range(index + 1))
                       else "--only " + spans(performed))
             self.out(f"  replay: python3 tests/e2e/monkey.py --seed {self.seed} {replay}   "
-                     f"(shorter: --minimize {index})")
+                     "(add --minimize for a shorter list)")
         self.out(f"  screenshot: {os.path.join(e2e_lib.ARTIFACTS, shot)}")
         self.out("  last actions:\n    " + "\n    ".join(self.log))
 
@@ -666,15 +673,15 @@ def main():
     parser.add_argument("--every", type=int, default=100, help="print the counts every N actions")
     parser.add_argument("--only", help="the actions to perform, in this order, as 3-7,9")
     parser.add_argument("--keep-going", action="store_true", help="after a fault, start afresh and go on")
-    parser.add_argument("--minimize", type=int, metavar="INDEX",
-                        help="find a short list of actions that ends in the fault of action INDEX")
+    parser.add_argument("--minimize", action="store_true",
+                        help="find a short list of actions that ends in the first fault these meet")
     args = parser.parse_args()
     desktop = Desktop(name="monkey").start()
     try:
         monkey = Monkey(desktop, args.seed, out=lambda text: print(text, flush=True), every=args.every)
-        if args.minimize is not None:
-            sys.exit(0 if monkey.minimize(args.minimize) else 1)
         indices = read_spans(args.only) if args.only else range(args.actions)
+        if args.minimize:
+            sys.exit(0 if monkey.minimize(indices) else 1)
         sys.exit(1 if monkey.run(indices, args.keep_going) else 0)
     finally:
         desktop.stop()
