@@ -50,7 +50,7 @@ class CutoutCase(DesktopTestCase):
     """A pattern over the whole desktop and the program; helpers take X coordinates."""
 
     def settings(self):
-        return None
+        return e2e_lib.DEFAULT_SETTINGS
 
     def setUp(self):
         d = self.desktop

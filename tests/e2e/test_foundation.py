@@ -10,9 +10,8 @@ import unittest
 import zipfile
 import zlib
 
-from e2e_lib import BUILD, REPO, TRAY_WINDOW_NAME, DesktopTestCase, Petariko, wait_for
+from e2e_lib import BUILD, DEFAULT_SETTINGS, REPO, TRAY_WINDOW_NAME, DesktopTestCase, Petariko, wait_for
 
-DEFAULT_SETTINGS = b" 1 \r\n 2 \r\n 3 \r\n" + b"\r\n" * 60
 # The test build that makes a chosen checked Windows call fail.
 FAULTS_EXE = os.path.join(os.path.dirname(BUILD), "faults", "petariko.exe")
 
