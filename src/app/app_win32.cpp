@@ -30,12 +30,6 @@ constexpr UINT_PTR kTrayRetryTimer = 2;
 
 }  // namespace
 
-Point DesktopInput::CursorPos() {
-  POINT p{};
-  GetCursorPos(&p);
-  return {p.x, p.y};
-}
-
 bool DesktopInput::IsOverOwnWindow(Point screen) {
   const HWND under = WindowFromPoint({screen.x, screen.y});
   DWORD process = 0;
@@ -48,7 +42,7 @@ struct App::Parts {
       : messages(app.host_.get()),
         canvas(app.instance_),
         launcher([this] { canvas.Hide(); }, messages),
-        gesture(app.settings_, canvas, launcher),
+        gesture(app.settings_, canvas.Marks(), launcher),
         trace(outline, app.shared_, canvas, gesture, messages),
         dialog(app.host_.get()),
         clipboard(app.host_.get()),

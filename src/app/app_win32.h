@@ -8,11 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "core/app_host.h"
+#include "settings/settings_screen_host_win32.h"
 #include "core/settings_store.h"
 #include "core/tray_retry.h"
 #include "core/tray_win32.h"
 #include "core/watcher.h"
+#include "win32/cursor_win32.h"
 #include "win32/handles_win32.h"
 
 namespace petariko {
@@ -21,7 +22,7 @@ namespace petariko {
 class DesktopInput : public InputPort {
  public:
   bool IsKeyDown(int virtual_key) override { return (GetAsyncKeyState(virtual_key) & 0x8000) != 0; }
-  Point CursorPos() override;
+  Point CursorPos() override { return CursorPosition(); }
   bool ButtonsSwapped() override { return GetSystemMetrics(SM_SWAPBUTTON) != 0; }
   bool IsOverOwnWindow(Point screen) override;
 };

@@ -6,58 +6,22 @@
 
 #include <windows.h>
 
-#include <functional>
-#include <optional>
 #include <span>
-#include <string>
-#include <vector>
 
+#include "app/trace_marks_win32.h"
 #include "core/colour.h"
-#include "core/gesture_hooks.h"
-#include "core/mark_scale.h"
 #include "core/monitors.h"
 #include "core/point.h"
 #include "core/trace.h"
-#include "win32/handles_win32.h"
 #include "cutout/cutout.h"
+#include "cutout/cutout_shape_win32.h"
 #include "cutout/zoom.h"
+#include "win32/dib_surface_win32.h"
+#include "win32/handles_win32.h"
 
 namespace petariko {
 
-// A memory bitmap whose pixels the program can read: top-down rows of 32-bit pixels, the
-// display's own format, so that capturing into it and painting from it need no conversion.
-class DibSurface {
- public:
-  DibSurface() = default;
-  DibSurface(const DibSurface&) = delete;
-  DibSurface& operator=(const DibSurface&) = delete;
-  ~DibSurface() { Release(); }
-
-  // Makes the surface width x height (contents undefined); throws Win32Error on failure.
-  void Resize(HDC reference, int width, int height);
-  void Release();
-  void Swap(DibSurface& other);
-  HDC dc() const { return dc_.get(); }
-  std::uint32_t* Pixels() { return reinterpret_cast<std::uint32_t*>(bits_); }
-  const std::uint32_t* Pixels() const { return reinterpret_cast<const std::uint32_t*>(bits_); }
-  int width() const { return width_; }
-  int height() const { return height_; }
-  // Row y from the top, blue-green-red-unused quads; call GdiFlush() before reading what GDI drew.
-  const std::uint8_t* Row(int y) const { return bits_ + static_cast<std::size_t>(y) * width_ * 4; }
-
- private:
-  UniqueMemoryDc dc_;
-  UniqueBitmap bitmap_;
-  HGDIOBJ previous_ = nullptr;
-  std::uint8_t* bits_ = nullptr;
-  int width_ = 0;
-  int height_ = 0;
-};
-
-class CanvasWindow : public FrozenScreenWindow,
-                     public GestureSurface,
-                     public CutoutWindow,
-                     public FrozenImage {
+class CanvasWindow : public FrozenScreenWindow, public CutoutWindow, public FrozenImage {
  public:
   explicit CanvasWindow(HINSTANCE instance);
   ~CanvasWindow() override;
@@ -67,6 +31,8 @@ class CanvasWindow : public FrozenScreenWindow,
   HWND hwnd() const { return hwnd_; }
   // Mouse and key events on the cut-out go to this cut-out (drag, zoom, erase, menu, copy).
   void AttachCutout(Cutout* cutout) { cutout_ = cutout; }
+  // The gesture's arrows and label, drawn over the frozen screen.
+  GestureSurface& Marks() { return marks_; }
 
   // FrozenScreenWindow
   void CoverScreen() override;
@@ -79,13 +45,6 @@ class CanvasWindow : public FrozenScreenWindow,
   bool ClipToOutline(std::span<const Point> outline) override;
   void MoveBy(int dx, int dy) override;
 
-  // GestureSurface
-  void DrawArrowCell(int code, Point top_left) override;
-  void ShowLabel(const std::wstring& caption, Point top_left) override;
-  void HideLabel() override;
-  Point MonitorCorner(Point screen) override;
-  int DpiAt(Point screen) override;
-
   // CutoutWindow
   Point Position() override;
   void ShowAt(Point top_left) override;
@@ -95,65 +54,26 @@ class CanvasWindow : public FrozenScreenWindow,
   Point CursorPos() override;
   int PieceWidth() override { return frozen_.width(); }
   int PieceHeight() override { return frozen_.height(); }
-  void Reshape(Scale scale, Orientation orientation, const Placement& placement) override;
+  void Reshape(Scale scale, Orientation orientation, const Placement& placement) override {
+    shape_.Reshape(scale, orientation, placement);
+  }
   long long DesktopArea() override;
-  void SetOpacity(int percent) override;
-  FrozenImage& ShownPiece() override { return shown_image_; }
+  void SetOpacity(int percent) override { shape_.SetOpacity(percent); }
+  FrozenImage& ShownPiece() override { return shape_.ShownPiece(); }
 
   // FrozenImage, in screen pixels.
   SaveRect Extent() override;
   void ReadRow(int x, int y, int width, std::uint8_t* bgr) override;
 
  private:
-  // What has been drawn over the frozen screen since the last freeze, in surface pixels,
-  // replayed on paint so the window keeps it while hidden without a second full-screen bitmap.
-  struct Mark {
-    enum class Kind { kIcon, kArrow, kLine } kind;
-    Point a;
-    Point b;
-    Rgb colour;
-    int code = 0;
-    int size = 0;  // the side of an icon or arrow, the width of a line
-  };
-  struct Label {
-    std::wstring caption;
-    RECT rect;
-  };
-
+  // Registers the window class and makes the window, recording it in hwnd_.
+  UniqueWindow CreateCanvas();
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint();
-  // The start marker and the arrow strip drawn at `side` pixels, from the resources.
-  void LoadMarkImages(int side);
-  void AddMark(const Mark& mark);
-  void DrawMark(HDC dc, const Mark& mark);
-  void DrawLabel(HDC dc);
-  void InvalidateLabel();
-  void CreateLabelFont(int dpi);
   Rect FrozenRect() const;
   void KeepPiece(const Rect& piece);
   void ReleasePicture();
   Point Reachable(Point top_left);
-  // The piece turned or mirrored as the window shows it, one to one.
-  class ShownImage : public FrozenImage {
-   public:
-    explicit ShownImage(const CanvasWindow& canvas) : canvas_(canvas) {}
-    SaveRect Extent() override;
-    void ReadRow(int x, int y, int width, std::uint8_t* bgr) override;
-
-   private:
-    const CanvasWindow& canvas_;
-  };
-
-  // What the window shows its piece from: the turned copy, or the frozen piece itself.
-  const DibSurface& Shown() const { return orientation_.IsIdentity() ? frozen_ : turned_; }
-  // The window's shape: the piece's outline turned and at the window's scale; empty when it
-  // encloses nothing.
-  UniqueRegion OutlineRegion() const;
-  // The outline drawn along the inside of the shape while the cursor is over the cut-out.
-  void DrawEdge(HDC dc);
-  void OnMouseOver();
-  // Gives the window its shape; throws Win32Error, the old shape kept, when the system refuses.
-  void SetShape(UniqueRegion region, bool redraw);
   bool ClipTo(std::span<const Point> outline);
   void TakeFocus();
   void RaiseOwnBoxes();
@@ -166,27 +86,9 @@ class CanvasWindow : public FrozenScreenWindow,
   // the finished cut-out moves away from where it was drawn.
   Point origin_;
   bool holds_cutout_ = false;
-  // The cut-out's outline in piece pixels (none: the whole piece shows), its zoom and turn.
-  std::vector<Point> piece_outline_;
-  Scale scale_;
-  Orientation orientation_;
-  DibSurface turned_;  // the piece as turned or mirrored; empty while upright
-  ShownImage shown_image_{*this};
-  bool cursor_over_ = false;
-  // The marks' images, at the side of the latest trace's monitor scale or the next larger one.
-  UniqueIcon icon_;
-  UniqueMemoryDc arrows_dc_;
-  UniqueBitmap arrows_;
-  HGDIOBJ arrows_previous_ = nullptr;
-  int mark_image_side_ = 0;
-  // The scale of the monitor where the current trace began.
-  int marks_dpi_ = kDesignDpi;
-  UniqueFont label_font_;  // made when a label is first shown, for its monitor's DPI
-  int label_font_dpi_ = 0;
-
   bool cover_on_show_ = false;
-  std::vector<Mark> marks_;
-  std::optional<Label> label_;
+  TraceMarks marks_;
+  CutoutShape shape_;
   Cutout* cutout_ = nullptr;
 };
 

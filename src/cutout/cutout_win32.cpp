@@ -7,7 +7,6 @@
 
 #include "core/atomic_file_win32.h"
 #include "win32/current_directory_win32.h"
-#include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
 #include "win32/handles_win32.h"
 
@@ -50,10 +49,6 @@ std::optional<std::wstring> Win32SaveDialog::Ask(const std::wstring& initial_nam
 
 bool Win32FileWriter::WriteFile(const std::wstring& path, const std::function<bool(ByteSink&)>& produce) {
   return WriteFileAtomically(path, produce);
-}
-
-void MessageBoxMessages::Show(const std::wstring& text, const std::wstring& title) {
-  ShowMessageBox(owner_, text, title.c_str(), MB_OK);
 }
 
 }  // namespace petariko

@@ -1,4 +1,4 @@
-// The desktop side of the cut-out's save and of the program's plain messages.
+// The desktop side of the cut-out's save.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +7,6 @@
 #include <functional>
 #include <string>
 
-#include "core/user_messages.h"
 #include "cutout/cutout.h"
 
 namespace petariko {
@@ -25,17 +24,6 @@ class Win32SaveDialog : public SavePathDialog {
 class Win32FileWriter : public FileWriter {
  public:
   bool WriteFile(const std::wstring& path, const std::function<bool(ByteSink&)>& produce) override;
-};
-
-// Message boxes with an OK button only, in front of the topmost frozen screen and cut-out.
-class MessageBoxMessages : public UserMessages {
- public:
-  // `owner` takes no input while a message is up.
-  explicit MessageBoxMessages(HWND owner) : owner_(owner) {}
-  void Show(const std::wstring& text, const std::wstring& title) override;
-
- private:
-  HWND owner_;
 };
 
 // The dialog's filter: the displayed pattern pairs separated by "|" become NUL-separated,

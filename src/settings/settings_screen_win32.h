@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "core/app_host.h"
+#include "settings/settings_screen_host_win32.h"
 
 namespace petariko {
 

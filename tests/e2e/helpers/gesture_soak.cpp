@@ -90,7 +90,7 @@ int wmain(int argc, wchar_t** argv) {
   petariko::CanvasWindow canvas(GetModuleHandleW(nullptr));
   petariko::ShellProgramLauncher shell([&canvas] { canvas.Hide(); }, launch_failures);
   CountingLauncher launcher(shell);
-  petariko::GestureRecognizer gesture(settings, canvas, launcher);
+  petariko::GestureRecognizer gesture(settings, canvas.Marks(), launcher);
   petariko::Trace trace(outline, shared, canvas, gesture, messages);
 
   auto run = [&](int kind) {
