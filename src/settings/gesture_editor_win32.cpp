@@ -6,20 +6,16 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 
 #include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
 #include "win32/current_directory_win32.h"
 #include "win32/handles_win32.h"
-#include "win32/window_proc_win32.h"
 #include "win32/dialog_kit_win32.h"
 #include "settings/gesture_editor.h"
 
 namespace petariko {
 namespace {
-
-using dialog::TwipsRect;
 
 constexpr wchar_t kEditorClass[] = L"PetarikoGestureEditor";
 constexpr int kClientWidth = 3870;
@@ -53,62 +49,45 @@ class DiskProbe : public PathProbe {
   }
 };
 
-class GestureEditorWindow {
+class GestureEditorWindow : public dialog::Form {
  public:
   GestureEditorWindow(HINSTANCE instance, const std::wstring& path, const std::wstring& gesture)
-      : instance_(instance), model_(path, gesture) {}
+      : Form(instance), model_(path, gesture) {}
 
   std::optional<EditorResult> Run(HWND owner);
 
  private:
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  void CreateControls();
-  void Layout(UINT dpi);
-  void OnCommand(int id, int code);
+  void CreateControls() override;
+  void Layout(dialog::LayoutPass& pass) override;
+  void OnCommand(int id, int code) override;
+  COLORREF TextColour(HWND control) const override {
+    return GetDlgCtrlID(control) == kIdHeading ? dialog::kBlue : dialog::kBlack;
+  }
+  void DrawOwnItem(const DRAWITEMSTRUCT& item) override;  // the gesture display
   void Browse();
   void Ok();
-  void DrawDisplay(const DRAWITEMSTRUCT& item);
   void ShowGesture() {
     SetWindowTextW(display_, model_.gesture().c_str());
     InvalidateRect(display_, nullptr, TRUE);
   }
 
-  HINSTANCE instance_;
   GestureEditor model_;
   std::optional<EditorResult> result_;
-  bool done_ = false;
 
-  HWND hwnd_ = nullptr;
   std::array<HWND, 4> arrows_{};
   HWND ok_ = nullptr, clear_ = nullptr, cancel_ = nullptr, path_ = nullptr, browse_ = nullptr;
   HWND path_heading_ = nullptr, gesture_heading_ = nullptr, display_ = nullptr;
-  std::array<RECT, 2> shapes_{};  // Shape1 around the display, Shape2 among the arrows
-
-  UniqueFont heading_font_, display_font_, text_font_;
-  std::vector<UniqueFont> fitted_fonts_;
-  UniqueBrush back_brush_{CreateSolidBrush(dialog::kLightYellow)};
+  HFONT display_font_ = nullptr;  // of the current layout
 };
 
 std::optional<EditorResult> GestureEditorWindow::Run(HWND owner) {
-  using Self = GestureEditorWindow;
-  dialog::RegisterWindowClassOnce(instance_, kEditorClass, MemberWindowProc<Self, &Self::hwnd_, &Self::Handle>);
-  UniqueWindow window(Check(CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, kEditorClass,
-                                            ui::kEditorCaption,
-                                            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0,
-                                            0, 100, 100, owner, nullptr, instance_, this),
-                            "CreateWindowExW(editor)"));
-  CreateControls();
-  dialog::MakeDialogLike(hwnd_, kIdOk);
-  Layout(dialog::DpiOf(hwnd_));
-  dialog::PlaceWindow(hwnd_, kClientWidth, kClientHeight, owner);
+  Create({kEditorClass, ui::kEditorCaption, kClientWidth, kClientHeight, kIdOk, true}, owner, owner);
   SetWindowTextW(path_, model_.path().c_str());
   ShowGesture();
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
   // The path comes first; typing replaces one that is there, as after Tab.
-  SetFocus(path_);
+  Show(path_);
   SendMessageW(path_, EM_SETSEL, 0, -1);
-  dialog::RunModal(owner, done_);
+  RunModal(owner);
   return result_;
 }
 
@@ -132,40 +111,30 @@ void GestureEditorWindow::CreateControls() {
   display_ = dialog::CreateChild(hwnd_, L"STATIC", L"", SS_OWNERDRAW, kIdDisplay);
 }
 
-void GestureEditorWindow::Layout(UINT dpi) {
-  // The fonts of the old DPI go only once no control holds them any more.
-  UniqueFont heading_font = dialog::MakeFont(12, true, false, dpi);
-  UniqueFont display_font = dialog::MakeFont(15.75, true, false, dpi);
-  UniqueFont text_font = dialog::MakeFont(9, false, false, dpi);
-  std::vector<UniqueFont> fitted_fonts;
-  auto place = [&](HWND control, int left, int top, int width, int height, HFONT font) {
-    dialog::MoveChild(control, TwipsRect(left, top, width, height, dpi));
-    dialog::SetFittedFont(control, font, 0, fitted_fonts);
-  };
-  place(path_heading_, 120, 180, 3315, 255, heading_font.get());
-  place(path_, 300, 600, 2655, 315, text_font.get());
-  place(browse_, 3060, 600, 675, 315, text_font.get());
-  place(gesture_heading_, 120, 1200, 3315, 255, heading_font.get());
-  place(arrows_[0], 720, 1620, 435, 375, text_font.get());
-  place(arrows_[1], 300, 1980, 435, 375, text_font.get());
-  place(arrows_[2], 1140, 1980, 435, 375, text_font.get());
-  place(arrows_[3], 720, 2340, 435, 375, text_font.get());
+void GestureEditorWindow::Layout(dialog::LayoutPass& pass) {
+  HFONT heading_font = pass.Font(12, true);
+  HFONT display_font = pass.Font(15.75, true);
+  HFONT text_font = pass.Font(9);
+  pass.Place(path_heading_, 120, 180, 3315, 255, heading_font);
+  pass.Place(path_, 300, 600, 2655, 315, text_font);
+  pass.Place(browse_, 3060, 600, 675, 315, text_font);
+  pass.Place(gesture_heading_, 120, 1200, 3315, 255, heading_font);
+  pass.Place(arrows_[0], 720, 1620, 435, 375, text_font);
+  pass.Place(arrows_[1], 300, 1980, 435, 375, text_font);
+  pass.Place(arrows_[2], 1140, 1980, 435, 375, text_font);
+  pass.Place(arrows_[3], 720, 2340, 435, 375, text_font);
   // The display fills the inside of Shape1 and draws its own text, so that a tall font's line
   // fits without covering the outline.
-  RECT inside = TwipsRect(1800, 1740, 1815, 435, dpi);
+  RECT inside = pass.Rect(1800, 1740, 1815, 435);
   InflateRect(&inside, -1, -1);
   dialog::MoveChild(display_, inside);
-  SendMessageW(display_, WM_SETFONT, reinterpret_cast<WPARAM>(display_font.get()), FALSE);
-  place(clear_, 2700, 2340, 915, 315, text_font.get());
-  place(ok_, 120, 3360, 1335, 435, text_font.get());
-  place(cancel_, 1680, 3360, 1335, 435, text_font.get());
-  shapes_[0] = TwipsRect(1800, 1740, 1815, 435, dpi);
-  shapes_[1] = TwipsRect(480, 1800, 915, 735, dpi);
-  heading_font_ = std::move(heading_font);
-  display_font_ = std::move(display_font);
-  text_font_ = std::move(text_font);
-  fitted_fonts_ = std::move(fitted_fonts);
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  SendMessageW(display_, WM_SETFONT, reinterpret_cast<WPARAM>(display_font), FALSE);
+  display_font_ = display_font;
+  pass.Place(clear_, 2700, 2340, 915, 315, text_font);
+  pass.Place(ok_, 120, 3360, 1335, 435, text_font);
+  pass.Place(cancel_, 1680, 3360, 1335, 435, text_font);
+  // Shape1 around the display, Shape2 among the arrows.
+  outlines_ = {pass.Rect(1800, 1740, 1815, 435), pass.Rect(480, 1800, 915, 735)};
 }
 
 void GestureEditorWindow::OnCommand(int id, int code) {
@@ -182,7 +151,7 @@ void GestureEditorWindow::OnCommand(int id, int code) {
       break;
     case kIdBrowse: Browse(); break;
     case kIdOk: Ok(); break;
-    case kIdCancel: done_ = true; break;
+    case kIdCancel: Finish(); break;
     default: break;
   }
 }
@@ -201,7 +170,7 @@ void GestureEditorWindow::Browse() {
   ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
   ScopedCurrentDirectory keep_directory;
   // Cancel and dialog errors alike leave the path box as it is.
-  if (!GetOpenFileNameW(&ofn) || done_) return;  // done_: the editor was closed meanwhile
+  if (!GetOpenFileNameW(&ofn) || finished()) return;  // finished: the editor was closed meanwhile
   file.resize(wcslen(file.c_str()));
   SetWindowTextW(path_, file.c_str());
 }
@@ -214,61 +183,19 @@ void GestureEditorWindow::Ok() {
     return;
   }
   result_ = EditorResult{model_.path(), model_.gesture()};
-  done_ = true;
+  Finish();
 }
 
-void GestureEditorWindow::DrawDisplay(const DRAWITEMSTRUCT& item) {
+void GestureEditorWindow::DrawOwnItem(const DRAWITEMSTRUCT& item) {
   RECT r = item.rcItem;
-  FillRect(item.hDC, &r, back_brush_.get());
+  FillRect(item.hDC, &r, back_brush());
   const std::wstring text = dialog::WindowText(display_);
-  ScopedSelect font(item.hDC, display_font_.get());
+  ScopedSelect font(item.hDC, display_font_);
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, dialog::kBlack);
   r.left += dialog::Twips(60, dialog::DpiOf(hwnd_));
   DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &r,
             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-}
-
-LRESULT GestureEditorWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return dialog::EraseBackground(hwnd_, wparam, back_brush_.get());
-    case WM_PAINT: {
-      ScopedPaint paint(hwnd_);
-      UniqueBrush black(CreateSolidBrush(dialog::kBlack));
-      for (const RECT& r : shapes_) FrameRect(paint.get(), &r, black.get());
-      return 0;
-    }
-    case WM_CTLCOLORSTATIC: {
-      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lparam));
-      return dialog::ColourStatic(reinterpret_cast<HDC>(wparam),
-                                  id == kIdHeading ? dialog::kBlue : dialog::kBlack,
-                                  back_brush_.get(), dialog::kLightYellow);
-    }
-    case WM_DRAWITEM: {
-      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-      if (item.CtlType == ODT_STATIC) {
-        DrawDisplay(item);
-      } else {
-        dialog::DrawColourButton(item, dialog::kLightOrange);
-      }
-      return TRUE;
-    }
-    case WM_COMMAND:
-      OnCommand(LOWORD(wparam), HIWORD(wparam));
-      return 0;
-    case WM_CLOSE:
-      done_ = true;  // the close box writes nothing, like "キャンセル"
-      return 0;
-    case WM_DPICHANGED: {
-      Layout(HIWORD(wparam));
-      dialog::MoveToSuggestedRect(hwnd_, lparam);
-      return 0;
-    }
-    default:
-      break;
-  }
-  return DefWindowProcW(hwnd_, message, wparam, lparam);
 }
 
 }  // namespace

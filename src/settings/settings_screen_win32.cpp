@@ -12,7 +12,6 @@
 
 #include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
-#include "win32/handles_win32.h"
 #include "win32/window_proc_win32.h"
 #include "win32/dialog_kit_win32.h"
 #include "settings/gesture_editor_win32.h"
@@ -20,9 +19,6 @@
 
 namespace petariko {
 namespace {
-
-using dialog::Twips;
-using dialog::TwipsRect;
 
 constexpr wchar_t kScreenClass[] = L"PetarikoSettingsScreen";
 
@@ -53,12 +49,12 @@ constexpr std::array<int, 4> kGestureOptions = {kOptGestureLeft, kOptGestureMidd
 constexpr std::array<const wchar_t*, 4> kOptionCaptions = {ui::kOptionLeft, ui::kOptionMiddle,
                                                            ui::kOptionRight, ui::kOptionUnused};
 
-class SettingsScreen : public ProgramListUi {
+class SettingsScreen : public dialog::Form, public ProgramListUi {
  public:
   SettingsScreen(HINSTANCE instance, SettingsScreenHost& host)
-      : instance_(instance), host_(host), copy_(SettingsWorkingCopy::Load(host.Settings())) {}
+      : Form(instance), host_(host), copy_(SettingsWorkingCopy::Load(host.Settings())) {}
 
-  void Create();
+  void Open();
 
   // ProgramListUi
   void ShowRows() override;
@@ -76,13 +72,17 @@ class SettingsScreen : public ProgramListUi {
  private:
   static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                                    UINT_PTR id, DWORD_PTR self);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
 
-  void CreateControls();
-  void Layout(UINT dpi);
+  void CreateControls() override;
+  void Layout(dialog::LayoutPass& pass) override;
+  void OnCommand(int id, int code) override;
+  void OnClose() override { Cancel(); }  // the close box is "キャンセル"
+  COLORREF TextColour(HWND control) const override {
+    return GetDlgCtrlID(control) == kIdHeading ? dialog::kRed : dialog::kBlack;
+  }
+  void OnNotify(const NMHDR& header) override;
+  void OnFinalMessage() override { delete this; }  // the screen lives as long as its window
   void ShowOptions();
-  void OnCommand(int id, int code);
-  void OnListNotify(const NMHDR& header);
   void OnDrop(HDROP drop);
   void Ok();
   void Cancel();
@@ -101,11 +101,9 @@ class SettingsScreen : public ProgramListUi {
     return body();
   }
 
-  HINSTANCE instance_;
   SettingsScreenHost& host_;
   SettingsWorkingCopy copy_;
 
-  HWND hwnd_ = nullptr;
   HWND owner_ = nullptr;  // hidden owner: keeps the screen off the task bar
   std::array<HWND, 3> frames_{};
   std::array<dialog::FrameLook, 3> looks_;
@@ -118,37 +116,19 @@ class SettingsScreen : public ProgramListUi {
   HWND ok_ = nullptr, cancel_ = nullptr, version_ = nullptr;
   bool syncing_list_ = false;  // our own selection changes are not the user's
   int nested_loops_ = 0;
-
-  UniqueFont frame_font_;
-  UniqueFont text_font_;
-  std::vector<UniqueFont> fitted_fonts_;
-  UniqueBrush back_brush_{CreateSolidBrush(dialog::kLightYellow)};
 };
 
-void SettingsScreen::Create() {
-  dialog::RegisterFrameClass(instance_);
-  dialog::RegisterWindowClassOnce(instance_, kScreenClass,
-                                  MemberWindowProc<SettingsScreen, &SettingsScreen::hwnd_, &SettingsScreen::Handle>);
-  owner_ = Check(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                 instance_, nullptr),
+void SettingsScreen::Open() {
+  owner_ = Check(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr),
                  "CreateWindowExW(owner)");
-  Check(CreateWindowExW(WS_EX_CONTROLPARENT, kScreenClass, ui::kSettingsCaption,
-                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, 100, 100,
-                        owner_, nullptr, instance_, this),
-        "CreateWindowExW(settings)");
-  CreateControls();
-  dialog::MakeDialogLike(hwnd_, kIdOk);
-  Layout(dialog::DpiOf(hwnd_));
-  dialog::PlaceWindow(hwnd_, kClientWidth, kClientHeight, nullptr);
+  Create({kScreenClass, ui::kSettingsCaption, kClientWidth, kClientHeight, kIdOk, false}, owner_, nullptr);
 
   // Loading: options (each selection runs the rule), slider, list with row 1 current.
   ShowOptions();
   SendMessageW(slider_, TBM_SETPOS, TRUE, copy_.hold_time);
   ShowRows();
 
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
-  SetFocus(GetNextDlgTabItem(hwnd_, nullptr, FALSE));  // the cut-out's selected option
+  Show(nullptr);  // on the cut-out's selected option
 }
 
 void SettingsScreen::CreateControls() {
@@ -212,40 +192,34 @@ void SettingsScreen::CreateControls() {
   version_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kVersion, kButton, kIdVersion);
 }
 
-void SettingsScreen::Layout(UINT dpi) {
-  // The fonts of the old DPI go only once no control holds them any more.
-  UniqueFont frame_font = dialog::MakeFont(12, true, false, dpi);
-  UniqueFont text_font = dialog::MakeFont(9, false, false, dpi);
-  std::vector<UniqueFont> fitted_fonts;
-  for (auto& look : looks_) look.caption_font = frame_font.get();
+void SettingsScreen::Layout(dialog::LayoutPass& pass) {
+  HFONT frame_font = pass.Font(12, true);
+  HFONT text_font = pass.Font(9);
+  for (auto& look : looks_) look.caption_font = frame_font;
 
-  const int option_circle = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + Twips(60, dpi);
-  auto place = [&](HWND control, int left, int top, int width, int height) {
-    dialog::MoveChild(control, TwipsRect(left, top, width, height, dpi));
-    const bool option = (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_RADIOBUTTON &&
-                        GetDlgCtrlID(control) >= kIdOptionBase &&
-                        GetDlgCtrlID(control) < kIdOptionBase + kOptionCount;
-    dialog::SetFittedFont(control, text_font.get(), option ? option_circle : 0, fitted_fonts);
+  const int option_circle = GetSystemMetricsForDpi(SM_CXMENUCHECK, pass.dpi()) + pass.Twips(60);
+  auto place = [&](HWND control, int left, int top, int width, int height, int reserve = 0) {
+    pass.Place(control, left, top, width, height, text_font, reserve);
   };
-  dialog::MoveChild(frames_[0], TwipsRect(120, 180, 4935, 795, dpi));
-  dialog::MoveChild(frames_[1], TwipsRect(120, 1140, 4935, 3135, dpi));
-  dialog::MoveChild(frames_[2], TwipsRect(120, 4440, 4935, 1335, dpi));
+  dialog::MoveChild(frames_[0], pass.Rect(120, 180, 4935, 795));
+  dialog::MoveChild(frames_[1], pass.Rect(120, 1140, 4935, 3135));
+  dialog::MoveChild(frames_[2], pass.Rect(120, 4440, 4935, 1335));
 
   place(headings_[0], 120, 420, 1695, 195);
   place(headings_[1], 120, 420, 1815, 195);
   for (int k = 0; k < 4; ++k) {
     const int width = (k == 3) ? 855 : 555;
-    place(options_[kCutOptions[k]], kOptionLefts[k], 420, width, 195);
-    place(options_[kGestureOptions[k]], kOptionLefts[k], 420, width, 195);
+    place(options_[kCutOptions[k]], kOptionLefts[k], 420, width, 195, option_circle);
+    place(options_[kGestureOptions[k]], kOptionLefts[k], 420, width, 195, option_circle);
   }
   place(headings_[2], 120, 840, 1815, 195);
   place(list_, 120, 1080, 4695, 1395);
   // 3200 and 1200 twips, with the path column giving way where the vertical scroll bar would
   // otherwise push the gesture column out of sight behind a horizontal one.
-  const int gesture_width = Twips(1200, dpi);
-  const int room = Twips(4695, dpi) - 2 * GetSystemMetricsForDpi(SM_CXEDGE, dpi) -
-                   GetSystemMetricsForDpi(SM_CXVSCROLL, dpi) - gesture_width;
-  ListView_SetColumnWidth(list_, 0, std::min(Twips(3200, dpi), room));
+  const int gesture_width = pass.Twips(1200);
+  const int room = pass.Twips(4695) - 2 * GetSystemMetricsForDpi(SM_CXEDGE, pass.dpi()) -
+                   GetSystemMetricsForDpi(SM_CXVSCROLL, pass.dpi()) - gesture_width;
+  ListView_SetColumnWidth(list_, 0, std::min(pass.Twips(3200), room));
   ListView_SetColumnWidth(list_, 1, gesture_width);
   place(add_, 120, 2640, 1035, 315);
   place(edit_, 1260, 2640, 1035, 315);
@@ -256,17 +230,13 @@ void SettingsScreen::Layout(UINT dpi) {
   place(ends_[0], 120, 840, 195, 195);
   place(ends_[1], 4680, 840, 195, 195);
   // Shape1: an outline around the slider, just outside it so that the slider does not cover it.
-  RECT outline = TwipsRect(360, 780, 4275, 255, dpi);
+  RECT outline = pass.Rect(360, 780, 4275, 255);
   InflateRect(&outline, 1, 1);
   looks_[2].outlines = {outline};
 
   place(ok_, 120, 5940, 1335, 435);
   place(cancel_, 1560, 5940, 1335, 435);
   place(version_, 3660, 5940, 1335, 435);
-  frame_font_ = std::move(frame_font);
-  text_font_ = std::move(text_font);
-  fitted_fonts_ = std::move(fitted_fonts);
-  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void SettingsScreen::ShowOptions() {
@@ -314,7 +284,8 @@ void SettingsScreen::OnCommand(int id, int code) {
   }
 }
 
-void SettingsScreen::OnListNotify(const NMHDR& header) {
+void SettingsScreen::OnNotify(const NMHDR& header) {
+  if (header.hwndFrom != list_) return;
   if (header.code == LVN_ITEMCHANGED && !syncing_list_) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
     if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) {
@@ -381,50 +352,6 @@ LRESULT CALLBACK SettingsScreen::ListProc(HWND hwnd, UINT message, WPARAM wparam
   });
 }
 
-LRESULT SettingsScreen::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_NCDESTROY: {
-      // The screen lives as long as its window: the last message ends both.
-      const HWND hwnd = hwnd_;
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-      delete this;
-      return DefWindowProcW(hwnd, message, wparam, lparam);
-    }
-    case WM_ERASEBKGND:
-      return dialog::EraseBackground(hwnd_, wparam, back_brush_.get());
-    case WM_CTLCOLORSTATIC: {
-      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lparam));
-      return dialog::ColourStatic(reinterpret_cast<HDC>(wparam),
-                                  id == kIdHeading ? dialog::kRed : dialog::kBlack,
-                                  back_brush_.get(), dialog::kLightYellow);
-    }
-    case WM_CTLCOLORBTN:
-      return reinterpret_cast<LRESULT>(back_brush_.get());
-    case WM_DRAWITEM:
-      dialog::DrawColourButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam), dialog::kLightOrange);
-      return TRUE;
-    case WM_COMMAND:
-      OnCommand(LOWORD(wparam), HIWORD(wparam));
-      return 0;
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-      if (header->hwndFrom == list_) OnListNotify(*header);
-      return 0;
-    }
-    case WM_CLOSE:
-      Cancel();  // the close box is "キャンセル"
-      return 0;
-    case WM_DPICHANGED: {
-      Layout(HIWORD(wparam));
-      dialog::MoveToSuggestedRect(hwnd_, lparam);
-      return 0;
-    }
-    default:
-      break;
-  }
-  return DefWindowProcW(hwnd_, message, wparam, lparam);
-}
-
 }  // namespace
 
 void OpenSettingsScreen(HINSTANCE instance, SettingsScreenHost& host) {
@@ -433,7 +360,7 @@ void OpenSettingsScreen(HINSTANCE instance, SettingsScreenHost& host) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   auto* screen = new SettingsScreen(instance, host);  // deleted with its window
-  screen->Create();
+  screen->Open();
 }
 
 bool BringSettingsScreenForward() {

@@ -1,6 +1,5 @@
 #include "win32/dialog_kit_win32.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -20,22 +19,34 @@ RECT TwipsRect(int left, int top, int width, int height, UINT dpi) {
   return RECT{x, y, x + Twips(width, dpi), y + Twips(height, dpi)};
 }
 
-UniqueFont MakeFont(double points, bool bold, bool underline, UINT dpi) {
-  LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
-  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-  lf.lfUnderline = underline ? TRUE : FALSE;
-  lf.lfCharSet = SHIFTJIS_CHARSET;
-  lf.lfQuality = DEFAULT_QUALITY;
-  lstrcpynW(lf.lfFaceName, JapaneseFontFace().c_str(), LF_FACESIZE);
-  return UniqueFont(Check(CreateFontIndirectW(&lf), "CreateFontIndirectW"));
-}
-
 UINT DpiOf(HWND hwnd) {
   const UINT dpi = GetDpiForWindow(hwnd);
   return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
+namespace {
+
+// Registers a class of these hand-made windows once per run: an arrow cursor and no background
+// brush, since each paints its own in WM_ERASEBKGND.
+void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  if (GetClassInfoExW(instance, name, &wc)) return;
+  wc = WNDCLASSEXW{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = name;
+  Check(RegisterClassExW(&wc), "RegisterClassExW");
+}
+
+HINSTANCE InstanceOf(HWND window) {
+  return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
+}
+
+// Sizes a fixed-border window so that its client area is width x height twips, and centres it
+// on `over` (or on the monitor's work area when null).
 void PlaceWindow(HWND hwnd, int width_twips, int height_twips, HWND over) {
   const UINT dpi = DpiOf(hwnd);
   RECT frame{0, 0, Twips(width_twips, dpi), Twips(height_twips, dpi)};
@@ -57,7 +68,16 @@ void PlaceWindow(HWND hwnd, int width_twips, int height_twips, HWND over) {
   SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-namespace {
+UniqueFont MakeFont(double points, bool bold, bool underline, UINT dpi) {
+  LOGFONTW lf{};
+  lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
+  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  lf.lfUnderline = underline ? TRUE : FALSE;
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lstrcpynW(lf.lfFaceName, JapaneseFontFace().c_str(), LF_FACESIZE);
+  return UniqueFont(Check(CreateFontIndirectW(&lf), "CreateFontIndirectW"));
+}
 
 LRESULT HandleFrame(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* look = reinterpret_cast<FrameLook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -120,32 +140,13 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
 
 }  // namespace
 
-void RegisterFrameClass(HINSTANCE instance) { RegisterWindowClassOnce(instance, kFrameClass, FrameProc); }
-
-HWND CreateFrame(HWND parent, const wchar_t* caption, int id, FrameLook* look) {
-  return Check(CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption,
-                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0,
-                               0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
-                               look),
-               "CreateWindowExW(frame)");
+HFONT LayoutPass::Font(double points, bool bold, bool underline) {
+  fonts_.push_back(MakeFont(points, bold, underline, dpi_));
+  return fonts_.back().get();
 }
 
-HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
-                 DWORD ex_style) {
-  return Check(CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
-                               nullptr),
-               "CreateWindowExW(control)");
-}
-
-void MoveChild(HWND child, const RECT& r) {
-  SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void SetFittedFont(HWND control, HFONT font, int reserve, std::vector<UniqueFont>& keep) {
+void LayoutPass::Place(HWND control, int left, int top, int width, int height, HFONT font, int reserve) {
+  MoveChild(control, Rect(left, top, width, height));
   const std::wstring text = WindowText(control);
   RECT client{};
   GetClientRect(control, &client);
@@ -160,51 +161,64 @@ void SetFittedFont(HWND control, HFONT font, int reserve, std::vector<UniqueFont
     return extent.cx;
   };
   TEXTMETRICW metrics{};
-  int width = measure(font, &metrics);
-  if (!text.empty() && room > 0 && width > room) {
+  int width_used = measure(font, &metrics);
+  if (!text.empty() && room > 0 && width_used > room) {
     LOGFONTW lf{};
     GetObjectW(font, sizeof(lf), &lf);
-    lf.lfWidth = std::max<LONG>(1, MulDiv(metrics.tmAveCharWidth, room, width));
+    lf.lfWidth = std::max<LONG>(1, MulDiv(metrics.tmAveCharWidth, room, width_used));
     // Scaled glyph widths round; narrow a little more until the text really fits.
     for (int attempt = 0; attempt < 8; ++attempt) {
       UniqueFont narrow(Check(CreateFontIndirectW(&lf), "CreateFontIndirectW(narrow)"));
-      width = measure(narrow.get(), nullptr);
+      width_used = measure(narrow.get(), nullptr);
       if (attempt == 0) {
-        keep.push_back(std::move(narrow));
+        fonts_.push_back(std::move(narrow));
       } else {
-        keep.back() = std::move(narrow);
+        fonts_.back() = std::move(narrow);
       }
-      if (width <= room || lf.lfWidth <= 1) break;
+      if (width_used <= room || lf.lfWidth <= 1) break;
       --lf.lfWidth;
     }
-    chosen = keep.back().get();
+    chosen = fonts_.back().get();
   }
-  // A label lower than its font's line would cut the text off at the bottom: it grows around
-  // its middle instead.
   wchar_t cls[16] = {};
   GetClassNameW(control, cls, 16);
-  const int height = client.bottom - client.top;
-  if (lstrcmpiW(cls, L"Static") == 0 && metrics.tmHeight > height) {
+  const int label_height = client.bottom - client.top;
+  if (lstrcmpiW(cls, L"Static") == 0 && metrics.tmHeight > label_height) {
     RECT r{};
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    const int grow = metrics.tmHeight - height;
-    SetWindowPos(control, nullptr, r.left, r.top - grow / 2, r.right - r.left,
-                 r.bottom - r.top + grow, SWP_NOZORDER | SWP_NOACTIVATE);
+    const int grow = metrics.tmHeight - label_height;
+    SetWindowPos(control, nullptr, r.left, r.top - grow / 2, r.right - r.left, r.bottom - r.top + grow,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   }
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), FALSE);
 }
 
+HWND CreateFrame(HWND parent, const wchar_t* caption, int id, FrameLook* look) {
+  RegisterWindowClassOnce(InstanceOf(parent), kFrameClass, FrameProc);
+  return Check(CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption,
+                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), InstanceOf(parent), look),
+               "CreateWindowExW(frame)");
+}
+
+HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD ex_style) {
+  return Check(CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), InstanceOf(parent), nullptr),
+               "CreateWindowExW(control)");
+}
+
+void MoveChild(HWND child, const RECT& r) {
+  SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 namespace {
 
-// A dialog-like window carries its default button's id under this property, so that the message
-// loops can tell such windows apart without loading the common controls.
+// A form carries its default button's id under this property, so that the message loops can
+// tell the forms apart from other windows.
 constexpr wchar_t kDefaultIdProp[] = L"PetarikoDefaultId";
-constexpr UINT_PTR kDialogKeysSubclass = 1;
 
-int DefaultIdOf(HWND window) {
-  return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, kDefaultIdProp)));
-}
+int DefaultIdOf(HWND window) { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, kDefaultIdProp))); }
 
 bool IsPushButton(HWND control) {
   wchar_t cls[16] = {};
@@ -234,45 +248,8 @@ bool IsFramedAsDefault(const DRAWITEMSTRUCT& item) {
   return button == fixed && !(focus != button && IsChild(window, focus) && IsPushButton(focus));
 }
 
-struct DialogKeys {
-  HWND last_focus = nullptr;
-};
-
-LRESULT CALLBACK DialogKeysProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                DWORD_PTR keys);
-
-LRESULT HandleDialogKeys(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, DialogKeys* keys) {
-  switch (message) {
-    case DM_GETDEFID:
-      // IsDialogMessage asks which button Enter presses; the owner-drawn buttons cannot say.
-      return MAKELRESULT(EnterTarget(hwnd), DC_HASDEFID);
-    case WM_ACTIVATE:
-      if (LOWORD(wparam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (IsChild(hwnd, focus)) keys->last_focus = focus;
-      } else if (IsChild(hwnd, keys->last_focus) && IsWindowEnabled(keys->last_focus)) {
-        SetFocus(keys->last_focus);
-        return 0;
-      }
-      break;
-    case WM_NCDESTROY:
-      RemovePropW(hwnd, kDefaultIdProp);
-      RemoveWindowSubclass(hwnd, DialogKeysProc, kDialogKeysSubclass);
-      delete keys;
-      break;
-    default:
-      break;
-  }
-  return DefSubclassProc(hwnd, message, wparam, lparam);
-}
-
-LRESULT CALLBACK DialogKeysProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                DWORD_PTR keys) {
-  return Guarded([&] { return HandleDialogKeys(hwnd, message, wparam, lparam, reinterpret_cast<DialogKeys*>(keys)); });
-}
-
-}  // namespace
-
+// Paints an owner-drawn push button flat in `back` with its own window text centred, framed in
+// black while Enter would press it.
 void DrawColourButton(const DRAWITEMSTRUCT& item, COLORREF back) {
   HDC dc = item.hDC;
   RECT r = item.rcItem;
@@ -301,19 +278,138 @@ void DrawColourButton(const DRAWITEMSTRUCT& item, COLORREF back) {
   }
 }
 
-LRESULT ColourStatic(HDC dc, COLORREF text, HBRUSH back_brush, COLORREF back) {
-  SetTextColor(dc, text);
-  SetBkColor(dc, back);
-  return reinterpret_cast<LRESULT>(back_brush);
+}  // namespace
+
+Form::~Form() {
+  // The form's handlers are gone: the window's last messages go to the system.
+  if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
 }
 
-void MakeDialogLike(HWND window, int default_id) {
-  auto keys = std::make_unique<DialogKeys>();
-  CheckCall("SetWindowSubclass", [&] {
-    return SetWindowSubclass(window, DialogKeysProc, kDialogKeysSubclass, reinterpret_cast<DWORD_PTR>(keys.get()));
-  });
-  keys.release();  // the subclass deletes it at WM_NCDESTROY
-  Check(SetPropW(window, kDefaultIdProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(default_id))), "SetPropW");
+void Form::Create(const Look& look, HWND owner, HWND over) {
+  RegisterWindowClassOnce(instance_, look.class_name, MemberWindowProc<Form, &Form::hwnd_, &Form::Handle>);
+  const DWORD ex_style = WS_EX_CONTROLPARENT | (look.modal_frame ? WS_EX_DLGMODALFRAME : 0);
+  window_.reset(Check(CreateWindowExW(ex_style, look.class_name, look.caption,
+                                      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, 100, 100, owner,
+                                      nullptr, instance_, this),
+                      "CreateWindowExW(form)"));
+  CreateControls();
+  Check(SetPropW(hwnd_, kDefaultIdProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(look.default_id))), "SetPropW");
+  ApplyLayout(DpiOf(hwnd_));
+  PlaceWindow(hwnd_, look.width_twips, look.height_twips, over);
+}
+
+void Form::Show(HWND focus) {
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  SetFocus(focus ? focus : GetNextDlgTabItem(hwnd_, nullptr, FALSE));
+}
+
+void Form::RunModal(HWND owner) {
+  if (owner) EnableWindow(owner, FALSE);
+  MSG message;
+  while (!finished_) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(message.wParam));  // for the outer loop
+      break;
+    }
+    if (got == -1) break;
+    if (!TranslateDialogMessage(message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  // Enabled again before the form goes, so that the activation returns to the owner.
+  if (owner) {
+    EnableWindow(owner, TRUE);
+    SetActiveWindow(owner);
+  }
+  window_.reset();
+}
+
+void Form::ApplyLayout(UINT dpi) {
+  LayoutPass pass(dpi);
+  Layout(pass);
+  fonts_ = pass.TakeFonts();  // the old DPI's fonts go only now that no control holds them
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT client{};
+      GetClientRect(hwnd_, &client);
+      FillRect(reinterpret_cast<HDC>(wparam), &client, back_brush_.get());
+      return 1;
+    }
+    case WM_PAINT: {
+      ScopedPaint paint(hwnd_);
+      UniqueBrush black(CreateSolidBrush(kBlack));
+      for (const RECT& r : outlines_) FrameRect(paint.get(), &r, black.get());
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC: {
+      const auto dc = reinterpret_cast<HDC>(wparam);
+      SetTextColor(dc, TextColour(reinterpret_cast<HWND>(lparam)));
+      SetBkColor(dc, kLightYellow);
+      return reinterpret_cast<LRESULT>(back_brush_.get());
+    }
+    case WM_CTLCOLORBTN:
+      return reinterpret_cast<LRESULT>(back_brush_.get());
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      if (item.CtlType == ODT_BUTTON) {
+        DrawColourButton(item, kLightOrange);
+      } else {
+        DrawOwnItem(item);
+      }
+      return TRUE;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_NOTIFY:
+      OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
+      return 0;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_DPICHANGED: {
+      ApplyLayout(HIWORD(wparam));
+      const RECT* r = reinterpret_cast<const RECT*>(lparam);  // the system's suggestion
+      SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case DM_GETDEFID:
+      // IsDialogMessage asks which button Enter presses; the owner-drawn buttons cannot say.
+      return MAKELRESULT(EnterTarget(hwnd_), DC_HASDEFID);
+    case WM_ACTIVATE:
+      // The focus returns to its control when the form is activated again.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (IsChild(hwnd_, focus)) last_focus_ = focus;
+      } else if (IsChild(hwnd_, last_focus_) && IsWindowEnabled(last_focus_)) {
+        SetFocus(last_focus_);
+        return 0;
+      }
+      break;
+    case WM_NCDESTROY: {
+      // The window is gone with this message; the form may go with it.
+      const HWND hwnd = hwnd_;
+      window_.release();
+      RemovePropW(hwnd, kDefaultIdProp);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      OnFinalMessage();
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+    default: {
+      LRESULT result = 0;
+      if (OnOtherMessage(message, wparam, lparam, result)) return result;
+      break;
+    }
+  }
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
 }
 
 bool TranslateDialogMessage(MSG& message) {
@@ -331,53 +427,6 @@ bool BringForward(HWND window) {
   SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetForegroundWindow(target);
   return true;
-}
-
-void RunModal(HWND owner, const bool& done) {
-  if (owner) EnableWindow(owner, FALSE);
-  MSG message;
-  while (!done) {
-    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-    if (got == 0) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    if (got == -1) break;
-    if (!TranslateDialogMessage(message)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  }
-  // Enabled again before the dialog goes, so that the activation returns to the owner.
-  if (owner) {
-    EnableWindow(owner, TRUE);
-    SetActiveWindow(owner);
-  }
-}
-
-void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  if (GetClassInfoExW(instance, name, &wc)) return;
-  wc = WNDCLASSEXW{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = name;
-  Check(RegisterClassExW(&wc), "RegisterClassExW");
-}
-
-LRESULT EraseBackground(HWND hwnd, WPARAM dc, HBRUSH brush) {
-  RECT client{};
-  GetClientRect(hwnd, &client);
-  FillRect(reinterpret_cast<HDC>(dc), &client, brush);
-  return 1;
-}
-
-void MoveToSuggestedRect(HWND hwnd, LPARAM suggested) {
-  const RECT* r = reinterpret_cast<const RECT*>(suggested);
-  SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::wstring WindowText(HWND hwnd) {

@@ -1,6 +1,7 @@
-// Shared pieces of the settings screen, the gesture editor and the about box: twips layout at
-// the window's DPI, the Japanese UI font, coloured frames and flat coloured push buttons, the
-// keyboard of a dialog, and a modal loop for windows that are not dialog-template dialogs.
+// The skeleton of the settings screen, the gesture editor and the about box: a form's window,
+// its yellow background, the colours of its labels, its flat orange buttons, its close box, its
+// layout in twips at the window's DPI (again after a DPI change), the keyboard of a dialog and
+// the loop of a modal form. Each form adds only its controls, their places and its commands.
 #pragma once
 
 #include <windows.h>
@@ -22,14 +23,32 @@ inline constexpr COLORREF kBlack = RGB(0, 0, 0);
 int Twips(int twips, UINT dpi);
 RECT TwipsRect(int left, int top, int width, int height, UINT dpi);
 
-// The program's Japanese face (JapaneseFontFace) at `points` for `dpi`.
-UniqueFont MakeFont(double points, bool bold, bool underline, UINT dpi);
-
 UINT DpiOf(HWND hwnd);
 
-// Sizes a fixed-border window so that its client area is width x height twips, and centres it
-// on `over` (or on the monitor's work area when null).
-void PlaceWindow(HWND hwnd, int width_twips, int height_twips, HWND over);
+// One layout of a form at one DPI. The fonts it makes stay until the next layout has given
+// every control its own, so that no control is left holding a deleted font.
+class LayoutPass {
+ public:
+  explicit LayoutPass(UINT dpi) : dpi_(dpi) {}
+  UINT dpi() const { return dpi_; }
+  int Twips(int twips) const { return dialog::Twips(twips, dpi_); }
+  RECT Rect(int left, int top, int width, int height) const {
+    return TwipsRect(left, top, width, height, dpi_);
+  }
+  // The program's Japanese face (JapaneseFontFace) at `points`.
+  HFONT Font(double points, bool bold = false, bool underline = false);
+  // Moves `control` to the rectangle in twips and gives it `font`, or a horizontally narrowed
+  // copy of it when its text would not fit the width: where the classic narrow font is missing,
+  // a wider substitute would otherwise cut captions off. `reserve` is the part of the width the
+  // text cannot use (the circle of an option button). A label lower than its font's line grows
+  // around its middle.
+  void Place(HWND control, int left, int top, int width, int height, HFONT font, int reserve = 0);
+  std::vector<UniqueFont> TakeFonts() { return std::move(fonts_); }
+
+ private:
+  UINT dpi_;
+  std::vector<UniqueFont> fonts_;
+};
 
 // A VB-style frame: a container control that paints its own background, an etched border
 // with its caption in the given font and colour, and optional outline rectangles ("shapes").
@@ -41,7 +60,6 @@ struct FrameLook {
   bool border = true;
   std::vector<RECT> outlines;  // in client pixels, drawn in black
 };
-void RegisterFrameClass(HINSTANCE instance);
 inline constexpr wchar_t kFrameClass[] = L"PetarikoFrame";
 // `look` must outlive the window.
 HWND CreateFrame(HWND parent, const wchar_t* caption, int id, FrameLook* look);
@@ -51,47 +69,78 @@ HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD sty
                  DWORD ex_style = 0);
 void MoveChild(HWND child, const RECT& r);
 
-// Gives a control `font`, or a horizontally narrowed copy of it (kept in `keep`) when its text
-// would not fit its width: where the classic narrow font is missing, a wider substitute would
-// otherwise cut captions off. `reserve` is the part of the width the text cannot use (the
-// circle of an option button).
-void SetFittedFont(HWND control, HFONT font, int reserve, std::vector<UniqueFont>& keep);
+// One of the program's forms. The window lives as long as the form, or ends it: a form that
+// outlives its modal loop is destroyed with its window (OnFinalMessage).
+class Form {
+ public:
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+  HWND hwnd() const { return hwnd_; }
 
-// Paints an owner-drawn push button flat in `back` with its own window text centred, framed in
-// black while Enter would press it.
-void DrawColourButton(const DRAWITEMSTRUCT& item, COLORREF back);
+ protected:
+  struct Look {
+    const wchar_t* class_name;  // one class per form, so that an open one can be found
+    const wchar_t* caption;
+    int width_twips;   // of the client area
+    int height_twips;
+    int default_id;    // the button Enter presses when no push button has the focus
+    bool modal_frame;  // a dialog's frame, without the window icon
+  };
 
-// The background brush for labels, option buttons and the slider on the yellow forms.
-LRESULT ColourStatic(HDC dc, COLORREF text, HBRUSH back_brush, COLORREF back);
+  explicit Form(HINSTANCE instance) : instance_(instance) {}
+  virtual ~Form();
 
-// Gives a top-level window of this kit the keyboard of a dialog: Tab and Shift+Tab walk the
-// WS_TABSTOP controls in creation order, the arrow keys move between the options of a WS_GROUP
-// group, Enter presses the focused push button or else the button `default_id` (a direct child),
-// Esc sends IDCANCEL, and the focus returns to its control when the window is activated again.
-void MakeDialogLike(HWND window, int default_id);
+  // Makes the window, owned by `owner`, with its controls laid out at its DPI, centred on
+  // `over` (or on the monitor's work area when null). What was made goes again when it fails.
+  void Create(const Look& look, HWND owner, HWND over);
+  // Shows the window in front, with the focus on `focus` (null: the first tab stop).
+  void Show(HWND focus);
+  // Runs messages until Finish(), with `owner` disabled meanwhile, then destroys the window.
+  void RunModal(HWND owner);
+  void Finish() { finished_ = true; }
+  bool finished() const { return finished_; }
 
-// For every message loop, before TranslateMessage: a message for an enabled dialog-like window
-// goes through IsDialogMessage (a disabled one is waiting on a box of its own). True when the
-// message was used up.
+  // The form's own part.
+  virtual void CreateControls() = 0;
+  virtual void Layout(LayoutPass& pass) = 0;
+  virtual void OnCommand(int id, int code) = 0;
+  // The close box and Alt+F4: a modal form finishes, as its cancel button does.
+  virtual void OnClose() { Finish(); }
+  // Label and option text; the background is the form's yellow.
+  virtual COLORREF TextColour(HWND) const { return kBlack; }
+  // Owner-drawn items other than push buttons, which are drawn flat in orange.
+  virtual void DrawOwnItem(const DRAWITEMSTRUCT&) {}
+  virtual void OnNotify(const NMHDR&) {}
+  // Any other message: true when the form handled it, with `result`.
+  virtual bool OnOtherMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+  // The window's last message; the form may delete itself here.
+  virtual void OnFinalMessage() {}
+
+  HBRUSH back_brush() const { return back_brush_.get(); }
+
+  HINSTANCE instance_;
+  HWND hwnd_ = nullptr;
+  std::vector<RECT> outlines_;  // shapes drawn in black on the form, in client pixels
+
+ private:
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void ApplyLayout(UINT dpi);
+
+  UniqueWindow window_;
+  UniqueBrush back_brush_{CreateSolidBrush(kLightYellow)};
+  std::vector<UniqueFont> fonts_;  // of the current layout
+  HWND last_focus_ = nullptr;      // where the focus returns when the form is active again
+  bool finished_ = false;
+};
+
+// For every message loop, before TranslateMessage: a message for an enabled form goes through
+// IsDialogMessage (a disabled one is waiting on a box of its own). True when the message was
+// used up.
 bool TranslateDialogMessage(MSG& message);
 
 // Brings the box or dialog that `window` showed last to the front, or `window` itself; false
 // when neither is on screen.
 bool BringForward(HWND window);
-
-// Runs messages until `done` turns true, with `owner` disabled meanwhile; a WM_QUIT is put back
-// for the outer loop.
-void RunModal(HWND owner, const bool& done);
-
-// Registers a class of these hand-made windows once per run: an arrow cursor and no background
-// brush, since each paints its own in WM_ERASEBKGND.
-void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC proc);
-
-// WM_ERASEBKGND: the whole client area in `brush`.
-LRESULT EraseBackground(HWND hwnd, WPARAM dc, HBRUSH brush);
-
-// WM_DPICHANGED, after the layout for the new DPI: takes the rectangle the system suggests.
-void MoveToSuggestedRect(HWND hwnd, LPARAM suggested);
 
 // Window text as a string.
 std::wstring WindowText(HWND hwnd);
