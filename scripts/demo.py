@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Headless demo: runs petariko.exe in a private Xvfb and writes screenshots of each scene to demo/."""
 import os
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
@@ -128,6 +129,7 @@ def scene_cutout(desktop, app):
     desktop.release(1)
     e2e_lib.wait_for(lambda: canvas()["left"] == 330, timeout=15, interval=0.1, what="the dragged cut-out")
     shot(desktop, "13-cutout-dragged")
+    scene_cutout_looks(desktop, canvas)
 
     app.choose(app.open_menu(1), 1)
     desktop.wait_window(text="名前を付けて保存", visible=True)
@@ -148,6 +150,40 @@ def scene_cutout(desktop, app):
     desktop.xdotool("click", "--repeat", 2, "--delay", 80, 1)
     e2e_lib.wait_for(lambda: not canvas()["visible"], timeout=15, interval=0.1, what="the erase")
     shot(desktop, "16-cutout-erased")
+
+
+def scene_cutout_looks(desktop, canvas):
+    """The edge under the cursor, a see-through step and a quarter turn, each undone after its shot."""
+    import time
+    x_id = desktop.search(class_name="petariko")[0]
+    desktop.move(900, 700)
+    time.sleep(0.5)  # the edge of the drag goes
+    away = desktop.screenshot()
+    desktop.move(560, 420)
+    e2e_lib.wait_for(lambda: desktop.screenshot().data != away.data, timeout=15, what="the edge")
+    shot(desktop, "17-cutout-edge-under-cursor")
+    desktop.xdotool("windowfocus", "--sync", x_id, check=False)
+    desktop.xdotool("keydown", "ctrl", "click", "5", "click", "5", "click", "5", "keyup", "ctrl")
+    # Xvfb draws a window's opacity only under a compositing manager.
+    compositor = subprocess.Popen(["xcompmgr"], env=desktop.env)
+    try:
+        time.sleep(1.0)
+        shot(desktop, "18-cutout-see-through")
+    finally:
+        compositor.terminate()
+        compositor.wait()
+    desktop.key("ctrl+0")
+    size = (canvas()["right"] - canvas()["left"], canvas()["bottom"] - canvas()["top"])
+    desktop.move(900, 700)
+    desktop.xdotool("windowfocus", "--sync", x_id, check=False)
+    desktop.key("2")
+    e2e_lib.wait_for(lambda: (canvas()["bottom"] - canvas()["top"], canvas()["right"] - canvas()["left"]) == size,
+                     timeout=15, what="the quarter turn")
+    time.sleep(0.3)
+    shot(desktop, "19-cutout-turned")
+    desktop.key("1")
+    e2e_lib.wait_for(lambda: (canvas()["right"] - canvas()["left"], canvas()["bottom"] - canvas()["top"]) == size,
+                     timeout=15, what="the turn back")
 
 
 SCENES = [scene_tray_menu, scene_gesture, scene_settings, scene_cutout]
