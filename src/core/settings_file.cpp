@@ -79,7 +79,7 @@ SettingsParseResult ParseLines(const std::vector<std::string_view>& lines, bool 
     if (*value < low || *value > high) return SettingsParseError{SettingsParseError::Kind::kOutOfRange, i + 1};
     *numbers[i] = static_cast<int>(*value);
   }
-  const std::span<const std::string_view> text(lines.data() + 3, 2 * kEntryCount);
+  const std::span<const std::string_view> text(lines.data() + 3, std::size_t{2} * kEntryCount);
   const bool utf8 = has_bom || ReadsAsUtf8(text, codec);
   // A line that cannot be read stops the reading: a substitute would be written back on OK.
   const auto bad = has_bom ? SettingsParseError::Kind::kBadUtf8 : SettingsParseError::Kind::kBadText;
@@ -155,7 +155,7 @@ std::string SerializeSettings(const SettingsStore& settings, const AnsiCodec& co
   }
   const std::vector<std::string_view> lines(encoded.begin(), encoded.end());
   // Code-page bytes that would read back as UTF-8 get the mark too, or they would come back changed.
-  if (encoded.size() == 2 * kEntryCount && !ReadsAsUtf8(lines, codec)) {
+  if (encoded.size() == std::size_t{2} * kEntryCount && !ReadsAsUtf8(lines, codec)) {
     std::string ansi = numbers;
     for (const std::string& line : encoded) {
       ansi += line;
@@ -207,6 +207,9 @@ std::string EncodeUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size() * 3);
   for (size_t i = 0; i < text.size(); ++i) {
+    // A negative unit (wchar_t is signed on the host only) becomes a value past U+10FFFF, which
+    // is written as U+FFFD below: unlike a signed char's, it can never pass for a character.
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse)
     uint32_t cp = static_cast<uint32_t>(text[i]);
     if constexpr (sizeof(wchar_t) == 2) {
       cp &= 0xFFFF;

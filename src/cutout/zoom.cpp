@@ -11,7 +11,8 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
 }
 
 int Scaled(int v, Scale scale) {  // rounded half up
-  return static_cast<int>(FloorDiv(2 * static_cast<std::int64_t>(v) * scale.num + scale.den, 2 * scale.den));
+  const std::int64_t den = scale.den;
+  return static_cast<int>(FloorDiv(2 * static_cast<std::int64_t>(v) * scale.num + den, 2 * den));
 }
 
 // One axis of ZoomAround. The window shows a piece of `piece` pixels in `shown_from` window
