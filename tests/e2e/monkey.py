@@ -145,7 +145,7 @@ class Monkey:
         if not d.search(name="^pattern$"):
             d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width),
                     str(d.height - PATTERN_TOP))
-            wait_for(lambda: d.search(name="^pattern$"), what="the pattern window")
+            wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
         self.app = Petariko(d, settings=None if directory else settings_file(self.entries), directory=directory)
         self.app.start(cwd=self.run_dir)
         self.tray = self.app.wait_tray_icon()

@@ -162,7 +162,7 @@ class GestureSteps:
         d = self.desktop
         d.spawn(os.path.join(HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width),
                 str(d.height - PATTERN_TOP))
-        wait_for(lambda: d.search(name="^pattern$"), what="the pattern window")
+        wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
         self.recorder = Recorder(d)
         d.env["RECORD_ARGS_FILE"] = self.recorder.env()["RECORD_ARGS_FILE"]
         self.addCleanup(d.env.pop, "RECORD_ARGS_FILE", None)
