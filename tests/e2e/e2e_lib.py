@@ -143,6 +143,7 @@ class Desktop:
         self.display = None
         self.env = None
         self.processes = []
+        self.probe = None  # the probe helper that windows() asks, started at the first ask
 
     # --- life cycle -------------------------------------------------------------------
     @staticmethod
@@ -210,6 +211,7 @@ class Desktop:
             with contextlib.suppress(subprocess.TimeoutExpired):
                 process.wait(5)
         self.processes = []
+        self.probe = None
 
     # --- processes --------------------------------------------------------------------
     def run_quiet(self, argv, check=True, timeout=120, env=None):
@@ -301,18 +303,17 @@ class Desktop:
 
     # --- Windows side -----------------------------------------------------------------
     def windows(self):
-        """Every Windows window of the prefix, from the probe helper: a list of dicts."""
-        out = os.path.join(self.root, "probe.jsonl")
-        # A window destroyed while the probe walks the list can end the probe early: ask again.
+        """Every Windows window of the prefix, from the probe helper kept running: a list of dicts."""
+        # A window destroyed while the probe walks the list can end the probe: ask a new one.
         for attempt in range(3):
-            with contextlib.suppress(FileNotFoundError):
-                os.remove(out)
-            self.wine(os.path.join(HELPERS, "probe.exe"), self.windows_path(out), check=False, timeout=60)
-            if os.path.exists(out) or attempt == 2:
-                break
-        with open(out, encoding="utf-8") as f:
-            records = [json.loads(line) for line in f if line.strip()]
-        return [r for r in records if r["kind"] in ("top", "child")]
+            if self.probe is None or self.probe.process.poll() is not None:
+                self.probe = ProbeSession(self)
+            try:
+                return [r for r in self.probe.survey()[0] if r["kind"] in ("top", "child")]
+            except (AssertionError, OSError):
+                self.probe = None
+                if attempt == 2:
+                    raise
 
     def find(self, predicate=None, **fields):
         """Windows whose fields equal the given values (and that satisfy predicate)."""
@@ -483,9 +484,10 @@ def shared_desktop(width=1024, height=768, heads=None, dpi=None):
 
 
 @atexit.register
-def _stop_shared_desktops():
+def stop_shared_desktops():
     for desktop in _shared_desktops.values():
         desktop.stop()
+    _shared_desktops.clear()
 
 
 class DesktopTestCase(unittest.TestCase):

@@ -145,7 +145,7 @@ class Monkey:
         if not d.search(name="^pattern$"):
             d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width),
                     str(d.height - PATTERN_TOP))
-            wait_for(lambda: d.search(name="^pattern$"), what="the pattern window")
+            wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
         self.app = Petariko(d, settings=None if directory else settings_file(self.entries), directory=directory)
         self.app.start(cwd=self.run_dir)
         self.tray = self.app.wait_tray_icon()
@@ -437,11 +437,21 @@ class Monkey:
     def settle(self):
         """Answers whatever the program shows until nothing but a cut-out is up."""
         d = self.d
-        for _ in range(20):
+        answers, quiet = 0, False
+        while True:
             own = self.survey()
             up = [w for w in own if w["visible"] and w["class"] != "PetarikoCanvas"]
             if not up:
-                return own
+                if quiet:
+                    return own
+                # Settled when a second look a moment later finds nothing either: a box may be on its way.
+                quiet = True
+                time.sleep(0.25)
+                continue
+            quiet = False
+            if answers == 20:
+                raise Fault("still up after 20 answers", [(w["class"], w["text"]) for w in up])
+            answers += 1
             w = up[0]
             if w["class"] == "#32768":
                 self.focus(w)
@@ -460,7 +470,6 @@ class Monkey:
                 self.answer(w)
             self.note(f"settled {w['text'] or w['class']}")
             time.sleep(0.2)
-        raise Fault("still up after 20 answers", [(w["class"], w["text"]) for w in up])
 
     def answer(self, box):
         self.focus(box)

@@ -56,7 +56,7 @@ class CutoutCase(DesktopTestCase):
         d = self.desktop
         d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), str(-d.offset[0]), str(PATTERN_TOP - d.offset[1]),
                 str(d.width), str(d.height - PATTERN_TOP))
-        wait_for(lambda: d.search(name="^pattern$"), what="the pattern window")
+        wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
         self.app = Petariko(d, settings=self.settings())
         self.app.start()
         self.before = d.screenshot()

@@ -206,6 +206,7 @@ def package(build_dir, dist):
 
 
 class PackageTest(DesktopTestCase):
+    SIDE_BY_SIDE = True  # its release build runs while the other parts' Wine waits
 
     def test_zip_is_the_same_from_two_build_folders_and_runs_where_it_is_unzipped(self):
         # The release folder and the suite's own build: two builds of one source, in two places.

@@ -162,7 +162,7 @@ class GestureSteps:
         d = self.desktop
         d.spawn(os.path.join(HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width),
                 str(d.height - PATTERN_TOP))
-        wait_for(lambda: d.search(name="^pattern$"), what="the pattern window")
+        wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
         self.recorder = Recorder(d)
         d.env["RECORD_ARGS_FILE"] = self.recorder.env()["RECORD_ARGS_FILE"]
         self.addCleanup(d.env.pop, "RECORD_ARGS_FILE", None)
@@ -315,8 +315,9 @@ class GestureTest(GestureSteps, DesktopTestCase):
             d.move(*point)
             time.sleep(0.35)
         d.release(1)
-        canvas = wait_for(lambda: [w for w in d.windows() if w["class"] == "PetarikoCanvas" and w["visible"]],
-                          timeout=15, interval=0.1, what="the cut-out")[0]
+        # The frozen screen stays up until the watcher's next tick: wait for the shaped piece.
+        canvas = wait_for(lambda: [w for w in d.windows() if w["class"] == "PetarikoCanvas" and w["visible"]
+                                   and "region" in w], timeout=15, interval=0.1, what="the cut-out")[0]
         self.assertEqual((canvas["left"], canvas["top"]), (450 + 10, 320 + 10))  # the piece's corner
 
         # A save into another folder leaves the current directory where the program started.

@@ -271,7 +271,7 @@ class CutoutPutBackTest(SettingsScreenCase):
         d = self.desktop
         # Presses are seen only over a Wine window: a pattern window below the tray.
         d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", "60", str(d.width), str(d.height - 60))
-        wait_for(lambda: d.search(name="^pattern$"), what="the pattern window")
+        wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
         app = Petariko(d, settings=settings_file(1, 2, 3))
         app.start()
         d.move(300, 300)
