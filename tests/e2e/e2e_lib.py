@@ -22,8 +22,7 @@ REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 BUILD = os.environ.get("PETARIKO_BUILD", os.path.join(REPO, "build", "windows"))
 EXE = os.path.join(BUILD, "petariko.exe")
 # The same program built to make chosen checked Windows calls fail, for the fault walk.
-FAULTS_EXE = os.path.join(os.environ.get("PETARIKO_FAULTS_BUILD", os.path.join(REPO, "build", "faults")),
-                          "petariko.exe")
+FAULTS_EXE = os.path.join(BUILD, "faults", "petariko.exe")
 HELPERS = os.path.join(BUILD, "e2e-helpers")
 ARTIFACTS = os.environ.get("PETARIKO_E2E_ARTIFACTS", os.path.join(REPO, "build", "e2e"))
 

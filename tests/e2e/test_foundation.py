@@ -10,10 +10,7 @@ import unittest
 import zipfile
 import zlib
 
-from e2e_lib import BUILD, DEFAULT_SETTINGS, REPO, TRAY_WINDOW_NAME, DesktopTestCase, Petariko, wait_for
-
-# The test build that makes a chosen checked Windows call fail.
-FAULTS_EXE = os.path.join(os.path.dirname(BUILD), "faults", "petariko.exe")
+from e2e_lib import BUILD, DEFAULT_SETTINGS, FAULTS_EXE, REPO, TRAY_WINDOW_NAME, DesktopTestCase, Petariko, wait_for
 
 
 def settings_with(line, text):
