@@ -243,11 +243,23 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"header_write_fails", {{10, 20}, {50, 60}}, false, false, 0},
                       FailureCase{"pixel_write_fails", {{10, 20}, {50, 60}}, false, false, 1},
                       FailureCase{"copy_fails", {{10, 20}, {50, 60}}, true, false, -1},
-                      FailureCase{"vertical_line", {{30, 20}, {30, 90}, {30, 40}}, false, false, -1},
-                      FailureCase{"horizontal_line", {{10, 20}, {90, 20}}, false, false, -1},
-                      FailureCase{"single_point", {{640, 480}}, false, false, -1},
-                      FailureCase{"nothing_but_origin", {{0, 0}}, false, false, -1}),
+                      FailureCase{"no_rectangle_beside_origin", {{0, 0}, {10, 10}, {10, 20}}, false, false, -1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CutoutTest, AnOutlineWithoutAreaSavesTheWholePictureItShows) {
+  for (const std::vector<Point>& points : std::vector<std::vector<Point>>{
+           {{640, 480}}, {{0, 0}}, {{10, 20}, {90, 20}}, {{10, 20}, {50, 60}}, {{30, 20}, {30, 90}, {30, 40}}}) {
+    outline = OutlineOf(points);
+    messages.shown.clear();
+    cutout.SaveFromMenu();
+    ExpectSaveEndedWith({{L"保存が終了しました。", L"メッセージ"}});
+    const DecodedBmp saved = DecodeBmp(writer.last_bytes);
+    ASSERT_EQ(saved.width, PatternFrozenImage::kWidth);
+    ASSERT_EQ(saved.height, PatternFrozenImage::kHeight);
+    EXPECT_EQ(saved.At(1999, 1499), PatternFrozenImage::At(1999, 1499));
+    EXPECT_EQ(saved.At(0, 0), PatternFrozenImage::At(0, 0));
+  }
+}
 
 TEST_F(CutoutTest, PutBackReturnsToWhereHideForLaterLeftIt) {
   window.position = {-300, 2000};  // beyond 16-bit twips, and off the primary screen
