@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
-
-#include "core/monitors.h"
 
 namespace petariko {
 namespace {
@@ -49,24 +46,6 @@ TEST(OrientationTest, TheOutlineTurnsWithThePicture) {
             (std::vector<Point>{{0, 20}, {30, 20}, {0, 0}}));
   // The pixel inside the right angle lands inside the turned angle.
   EXPECT_EQ(right.MapPixel({0, 0}, 30, 20), (Point{19, 0}));
-}
-
-TEST(OrientationTest, AShapeKeepsItsBoxAndItsPieceOnlySwapsSidesWhenTurned) {
-  // The piece a cut-out keeps is the box the shape shows, so a turn or a flip in that piece
-  // moves the shape by no pixel and the turned piece is as wide as the upright one is tall.
-  const std::vector<Point> outline{{100, 50}, {450, 60}, {180, 420}};
-  const Rect piece = OutlinePiece(outline, {0, 0, 1024, 768});
-  ASSERT_EQ((std::vector<int>{piece.width(), piece.height()}), (std::vector<int>{350, 370}));
-  std::vector<Point> in_piece;
-  for (const Point& p : outline) in_piece.push_back({p.x - piece.left, p.y - piece.top});
-  const Orientation none;
-  for (const Orientation o : {none.TurnedRight(), none.TurnedLeft(), none.FlippedLeftRight(), none.FlippedTopBottom()}) {
-    Rect box{1 << 30, 1 << 30, -(1 << 30), -(1 << 30)};
-    for (const Point& p : o.MapOutline(in_piece, piece.width(), piece.height())) {
-      box = {std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x), std::max(box.bottom, p.y)};
-    }
-    EXPECT_EQ(box, (Rect{0, 0, o.ShownWidth(350, 370), o.ShownHeight(350, 370)}));
-  }
 }
 
 }  // namespace

@@ -207,19 +207,6 @@ TEST_F(TraceTest, GestureFinishHidesTheScreenBeforeLaunchingAndClearsTheOutline)
   EXPECT_EQ(outline.ptOutline[1], Point{});
 }
 
-TEST_F(TraceTest, CancelEndsTheTraceLikeTheLengthLimitButSilently) {
-  trace.Start(TraceMode::kGesture, {100, 200});
-  StepMoving(TraceMode::kGesture, 5);
-  trace.Cancel();
-  EXPECT_FALSE(trace.IsTracing());
-  EXPECT_FALSE(screen.visible);
-  EXPECT_EQ(gesture.calls.back(), "reset") << "no program is started";
-  EXPECT_EQ(outline.intLastPoint, 0);
-  EXPECT_EQ(outline.ptOutline[1], Point{});
-  EXPECT_FALSE(shared.blnCutShown);
-  EXPECT_TRUE(messages.shown.empty());
-}
-
 // The watcher and the trace together: after the length limit the button is still held and
 // the cursor keeps moving; no new frozen screen may come up over the message.
 TEST_F(TraceTest, NoNewTraceUntilReleaseAfterTheLengthLimit) {

@@ -241,18 +241,13 @@ TEST_F(WatcherTest, EscGivesTheTraceUpAndNothingStartsUntilRelease) {
 }
 
 TEST_F(WatcherTest, APressOnTheCutoutStaysAClickWhenItErasesTheCutout) {
+  // Pressed and erased between two ticks (the double-click): held on, then with a second
+  // button too, it starts nothing; only a release ends the wait.
   shared.blnCutShown = true;
-  // Seen held while the cut-out is up, then the double-click erases it from under the cursor.
-  EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}}), Calls{});
+  Run({{kNone, {0, 0}}});
   shared.blnCutShown = false;
-  EXPECT_EQ(Run(std::vector<TickInput>(5, {kLeft, {0, 0}})), Calls{});
-  // Pressed and erased between two ticks.
-  shared.blnCutShown = true;
-  EXPECT_EQ(Run({{kNone, {0, 0}}}), Calls{});
-  shared.blnCutShown = false;
-  EXPECT_EQ(Run(std::vector<TickInput>(5, {kLeft, {0, 0}})), Calls{});
-  // A second button does not end the wait: only seeing none held does.
-  EXPECT_EQ(Run({{{kButtonLeft, kButtonRight}, {0, 0}}, {kRight, {0, 0}}, {kRight, {0, 0}}, {kRight, {0, 0}}}),
+  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {{kButtonLeft, kButtonRight}, {0, 0}},
+                 {kRight, {0, 0}}, {kRight, {0, 0}}, {kRight, {0, 0}}}),
             Calls{});
   EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
 }
