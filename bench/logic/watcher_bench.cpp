@@ -24,6 +24,7 @@ class NoTrace : public TraceHandler {
   void ReportTooLong() override {}
   void FinishCutout() override {}
   void FinishGesture() override {}
+  void Cancel() override {}
 };
 
 void BM_FourKeyQueriesFloor(benchmark::State& state) {

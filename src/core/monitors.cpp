@@ -61,8 +61,8 @@ Rect OutlinePiece(std::span<const Point> outline, const Rect& frozen) {
   for (const Point& p : outline) {
     bounds.left = std::min(bounds.left, p.x);
     bounds.top = std::min(bounds.top, p.y);
-    bounds.right = std::max(bounds.right, p.x + 1);
-    bounds.bottom = std::max(bounds.bottom, p.y + 1);
+    bounds.right = std::max(bounds.right, p.x);
+    bounds.bottom = std::max(bounds.bottom, p.y);
   }
   return {std::max(bounds.left, frozen.left), std::max(bounds.top, frozen.top),
           std::min(bounds.right, frozen.right), std::min(bounds.bottom, frozen.bottom)};

@@ -38,8 +38,10 @@ inline Point ToSurface(Point screen, Point corner) { return {screen.x - corner.x
 Point BringBack(const Rect& window, std::span<const Rect> monitors);
 
 // The part of the frozen desktop that a finished outline keeps: every pixel its polygon can
-// show (the points' bounds, their last column and row included), within the frozen desktop.
-// With fewer than three points there is no polygon and the whole frozen desktop is kept.
+// show, within the frozen desktop. A polygon leaves its right and bottom edges outside, so the
+// points' greatest column and row are not part of it, as in the save's rectangle; a column
+// more would make a turned copy a pixel larger and shift a mirrored shape by one. With fewer
+// than three points there is no polygon and the whole frozen desktop is kept.
 Rect OutlinePiece(std::span<const Point> outline, const Rect& frozen);
 
 }  // namespace petariko

@@ -98,6 +98,12 @@ void Trace::FinishCutout() {
   }
 }
 
+void Trace::Cancel() {
+  if (!blnTracing_) return;
+  gesture_.Reset();
+  Abandon();
+}
+
 void Trace::FinishGesture() {
   Abandon();
   gesture_.Finish();

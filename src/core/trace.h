@@ -92,6 +92,7 @@ class Trace : public TraceHandler {
   void ReportTooLong() override;
   void FinishCutout() override;
   void FinishGesture() override;
+  void Cancel() override;
 
  private:
   // Ends a trace without a cut-out: the frozen screen goes, the outline is emptied.

@@ -24,14 +24,18 @@ void Watcher::Tick() {
 
   const bool both_held = cut_second && gesture_second;
   const bool none_held = !cut_first && !gesture_first;
+  // A press seen while the cut-out is up, or at the first tick after it went away, began on the
+  // cut-out: it stays a click when the double-click erases the window from under it.
+  if (!none_held && (shared_.blnCutShown || cut_shown_at_last_tick_)) waiting_for_release_ = true;
+  cut_shown_at_last_tick_ = shared_.blnCutShown;
   if (both_held || none_held || shared_.blnCutShown) {
-    Release();
+    Release(none_held);
   } else {
     Hold();
   }
 }
 
-void Watcher::Release() {
+void Watcher::Release(bool none_held) {
   if (trace_.IsTracing()) {
     if (intMode_ == TraceMode::kCutout) {
       trace_.FinishCutout();
@@ -40,7 +44,7 @@ void Watcher::Release() {
     }
   }
   intHoldCount_ = 0;
-  waiting_for_release_ = false;
+  if (none_held) waiting_for_release_ = false;
 }
 
 void Watcher::Hold() {
@@ -59,11 +63,17 @@ void Watcher::Hold() {
 
   if (!trace_.IsTracing()) {
     if (intHoldCount_ == settings_.intWaitTime && !waiting_for_release_ && !StartsNothing(cursor)) {
+      input_.EscapePressed();  // a press from before the trace does not give it up
       trace_.Start(intMode_, cursor);
     }
     return;
   }
 
+  if (input_.EscapePressed()) {
+    trace_.Cancel();
+    waiting_for_release_ = true;
+    return;
+  }
   if (trace_.Step(intMode_, cursor) == StepOutcome::kTooLong) {
     waiting_for_release_ = true;
     trace_.ReportTooLong();

@@ -19,6 +19,9 @@ class InputPort {
   virtual bool ButtonsSwapped() { return false; }
   // True when one of the program's own windows (a menu, message box or dialog) is at `screen`.
   virtual bool IsOverOwnWindow(Point /*screen*/) { return false; }
+  // True when Esc is down now or has been pressed since the last call: a tap between two ticks
+  // counts too.
+  virtual bool EscapePressed() { return false; }
 };
 
 // The physical button that plays the role of the logical button `virtual_key` (left or right,
@@ -43,6 +46,8 @@ class TraceHandler {
   virtual void ReportTooLong() = 0;
   virtual void FinishCutout() = 0;
   virtual void FinishGesture() = 0;
+  // The user gave the trace up (Esc): the frozen screen goes, nothing is pinned or started.
+  virtual void Cancel() = 0;
 };
 
 class Watcher {
@@ -67,7 +72,7 @@ class Watcher {
   // A hold that begins, or reaches the hold time, over one of the program's own windows is a
   // slow click on it: it starts nothing.
   bool StartsNothing(Point cursor) { return hold_on_own_window_ || input_.IsOverOwnWindow(cursor); }
-  void Release();
+  void Release(bool none_held);
   void Hold();
 
   const SettingsStore& settings_;
@@ -78,9 +83,12 @@ class Watcher {
   TraceMode intMode_ = TraceMode::kNone;
   int intHoldCount_ = 0;
   Point ptAnchor_;
-  // Set when the length limit abandoned a trace: no new trace until the button is released,
-  // or a fresh frozen screen would cover the "too long" message the user must read.
+  // No new trace until no button is held: set when the length limit abandoned a trace (a fresh
+  // frozen screen would cover the "too long" message the user must read), when Esc gave one up,
+  // and for a press made on the cut-out, which may erase it (the double-click) and leave the
+  // press held over whatever lay beneath.
   bool waiting_for_release_ = false;
+  bool cut_shown_at_last_tick_ = false;
   bool hold_on_own_window_ = false;
   // Read at every tick, so that a change of the system's setting counts at once.
   bool swapped_ = false;

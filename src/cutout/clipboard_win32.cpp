@@ -4,6 +4,8 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <optional>
+
 #include "cutout/cutout_image.h"
 
 namespace petariko {
@@ -31,6 +33,14 @@ class ScopedGlobalLock {
   HGLOBAL memory_;
   std::uint8_t* data_;
 };
+
+// More than a PNG of these 32-bit pixels takes even when nothing compresses: the filtered rows
+// and what deflate and the chunks add (well under 1 %), and the headers. A larger file still
+// fits; the stream then grows.
+std::uint64_t PngRoom(int width, int height) {
+  const std::uint64_t rows = static_cast<std::uint64_t>(height) * (1 + 4 * static_cast<std::uint64_t>(width));
+  return rows + rows / 64 + 4096;
+}
 
 bool OpenClipboardSoon(HWND owner) {
   if (InjectedFault("OpenClipboard")) return false;
@@ -66,6 +76,12 @@ UniqueGlobal EncodePng(int width, int height, const std::function<const std::uin
   HGLOBAL written = nullptr;
   if (FAILED(GetHGlobalFromStream(stream.Get(), &written))) return {};
   memory.reset(written);
+  // Room for the whole file from the start: a stream that grows with each write moves what it
+  // holds into fresh memory again and again, which took longer than the encoding of a
+  // full-screen photo itself. Only what is written is touched; the rest is given back below.
+  ULARGE_INTEGER room;
+  room.QuadPart = PngRoom(width, height);
+  stream->SetSize(room);  // without the room the stream still grows as it must
 
   ComPtr<IWICBitmapEncoder> encoder;
   ComPtr<IWICBitmapFrameEncode> frame;
@@ -82,13 +98,18 @@ UniqueGlobal EncodePng(int width, int height, const std::function<const std::uin
   for (int y = 0; y < height; ++y) {
     if (FAILED(frame->WritePixels(1, stride, stride, const_cast<BYTE*>(row(y))))) return {};
   }
-  STATSTG stat{};
-  if (FAILED(frame->Commit()) || FAILED(encoder->Commit()) || FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return {};
+  if (FAILED(frame->Commit()) || FAILED(encoder->Commit())) return {};
   frame.Reset();
   encoder.Reset();
   stream.Reset();
-  // The stream grows its block in steps; a reader of the clipboard gets the block's whole size.
-  HGLOBAL exact = GlobalReAlloc(memory.get(), static_cast<SIZE_T>(stat.cbSize.QuadPart), GMEM_MOVEABLE);
+  // A reader of the clipboard gets the block's whole size: it ends where the file does.
+  std::optional<std::size_t> length;
+  {
+    ScopedGlobalLock bytes(memory.get());
+    if (bytes) length = PngFileLength(bytes.bytes());
+  }
+  if (!length) return {};
+  HGLOBAL exact = GlobalReAlloc(memory.get(), *length, GMEM_MOVEABLE);
   if (!exact) return {};
   memory.release();
   return UniqueGlobal(exact);

@@ -21,6 +21,16 @@ SaveRect BoundingRect(const OutlineStore& outline) {
   return rect;
 }
 
+namespace {
+
+// An outline without area gives the window no shape: it shows the whole frozen picture, and a
+// copy or a save takes that picture.
+bool Shaped(const OutlineStore& outline) {
+  return outline.Points().size() >= 3 && !EnclosesNothing(outline.Points());
+}
+
+}  // namespace
+
 void Cutout::OnMouseDown(int button, Point client) {
   if (button == kMouseRight) {
     // Deliberately not guarded by blnBusy: the window is hidden whenever it is busy.
@@ -144,9 +154,8 @@ void Cutout::ApplyZoom(const std::optional<Placement>& placement) {
 }
 
 void Cutout::Copy() {
-  // One to one whatever the zoom: the rectangle a save writes, the shape the window has. With
-  // fewer than three points the window shows the whole frozen picture, and that is copied.
-  const bool shaped = outline_.Points().size() >= 3;
+  // One to one whatever the zoom: the rectangle a save writes, the shape the window has.
+  const bool shaped = Shaped(outline_);
   bool copied = false;
   try {
     if (orientation_.IsIdentity()) {
@@ -260,9 +269,9 @@ void Cutout::SaveFromMenu() {
 }
 
 bool Cutout::WriteBoundingRect(const std::wstring& path) {
-  const SaveRect rect = BoundingRect(outline_);
-  // All points on one line, or none besides (0, 0): there is no picture to write, and an
-  // empty or negative-sized file would be reported as saved.
+  const SaveRect rect = Shaped(outline_) ? BoundingRect(outline_) : frozen_.Extent();
+  // A shape whose points lie on (0, 0), which counts as an empty slot, can leave no rectangle:
+  // an empty file would be reported as saved.
   if (!BmpFits(rect.width(), rect.height())) return false;
   const auto row = [&](int y, std::uint8_t* bgr) { frozen_.ReadRow(rect.left, rect.top + y, rect.width(), bgr); };
   try {

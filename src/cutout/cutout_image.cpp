@@ -81,6 +81,21 @@ std::size_t DibSize(int width, int height) {
   return kDibHeaderSize + DibStride(width) * static_cast<std::size_t>(height);
 }
 
+std::optional<std::size_t> PngFileLength(std::span<const std::uint8_t> bytes) {
+  constexpr std::size_t kSignature = 8;
+  constexpr std::size_t kChunkFrame = 12;  // length, type and check value
+  std::size_t at = kSignature;
+  while (at + kChunkFrame <= bytes.size()) {
+    const std::uint8_t* chunk = bytes.data() + at;
+    const std::size_t length = static_cast<std::size_t>(chunk[0]) << 24 | static_cast<std::size_t>(chunk[1]) << 16 |
+                               static_cast<std::size_t>(chunk[2]) << 8 | chunk[3];
+    if (length > bytes.size() - at - kChunkFrame) return std::nullopt;
+    at += kChunkFrame + length;
+    if (std::memcmp(chunk + 4, "IEND", 4) == 0) return at;
+  }
+  return std::nullopt;
+}
+
 void WriteCopyBitmaps(int width, int height, std::span<const Point> outline, const BmpRowSource& rows,
                       std::span<std::uint8_t> dibv5, std::span<std::uint8_t> dib) {
   std::uint8_t* v5 = dibv5.data();

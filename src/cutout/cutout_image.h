@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -47,6 +48,10 @@ std::size_t DibSize(int width, int height);    // header and 24-bit rows padded 
 // sees the same picture. The 24-bit one shows the outside white, as a page would.
 void WriteCopyBitmaps(int width, int height, std::span<const Point> outline, const BmpRowSource& rows,
                       std::span<std::uint8_t> dibv5, std::span<std::uint8_t> dib);
+
+// The length of the PNG file at the start of `bytes`: its chunks walked from the signature to
+// the end chunk. Nothing when they do not end within `bytes`.
+std::optional<std::size_t> PngFileLength(std::span<const std::uint8_t> bytes);
 
 // Row y (0 = the top) of the 32-bit pixels of a bitmap WriteCopyBitmaps wrote.
 inline const std::uint8_t* DibV5Row(std::span<const std::uint8_t> dibv5, int width, int height, int y) {

@@ -187,8 +187,15 @@ class CutoutTest(CutoutCase):
         self.assertEqual((self.canvas()["left"], self.canvas()["top"]),
                          tuple(cutout_corner(OUTLINE, 100, 60).values()))
 
-        d.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        # The double-click's second press, held still past the hold time, erases and freezes
+        # nothing: it began on the cut-out.
+        d.click(450, 380)
+        time.sleep(0.08)
+        d.press(1)
         self.wait_canvas(visible=False)
+        time.sleep(1.0)
+        self.assertFalse(self.canvas()["visible"], "the held second press froze the screen")
+        d.release(1)
         shot = self.screenshot("erased")
         # The pattern area is back as it was (the tray above may show another focus state).
         start = PATTERN_TOP * self.desktop.width * 3
@@ -321,14 +328,15 @@ class CutoutTest(CutoutCase):
         d.xdotool("click", 4)
         zoomed = wait_for(lambda: (lambda c: c if self.size(c) != first_size else None)(self.canvas()),
                           what="the enlarged cut-out")
-        self.assertEqual(self.size(zoomed), (round(first_size[0] * 5 / 4), round(first_size[1] * 5 / 4)))
+        half_up = lambda v: int(v + 0.5)  # as the program rounds
+        self.assertEqual(self.size(zoomed), (half_up(first_size[0] * 5 / 4), half_up(first_size[1] * 5 / 4)))
         shot = self.screenshot("zoomed-in")
         self.assertEqual(shot.pixel(300, 250), shown.pixel(300, 250))
         self.assertIn(shot.pixel(340, 250)[0] - shot.pixel(300, 250)[0], (31, 32, 33))
         d.xdotool("click", "--repeat", 2, "--delay", 150, 5)
         reduced = wait_for(lambda: (lambda c: c if self.size(c)[0] < first_size[0] else None)(self.canvas()),
                            what="the reduced cut-out")
-        self.assertEqual(self.size(reduced), (round(first_size[0] * 3 / 4), round(first_size[1] * 3 / 4)))
+        self.assertEqual(self.size(reduced), (half_up(first_size[0] * 3 / 4), half_up(first_size[1] * 3 / 4)))
         self.screenshot("zoomed-out")
 
         # The save after zooming is the same picture; the zoom survives it; a double-click erases.
@@ -349,6 +357,7 @@ class CutoutTest(CutoutCase):
         canvas = self.trace(OUTLINE)
         pw, ph = self.size(canvas)
         left, top = min(x for x, _ in OUTLINE), min(y for _, y in OUTLINE)
+        self.assertEqual((pw, ph), (max(x for x, _ in OUTLINE) - left, max(y for _, y in OUTLINE) - top))
         x_id = d.search(class_name="petariko")[0]
 
         # The edge: along the inside of the shape with the cursor over it, gone when it leaves.
@@ -402,12 +411,25 @@ class CutoutTest(CutoutCase):
             time.sleep(0.3)  # painted
             assert_shown(label, mapping, size)
 
-        # A copy after a turn holds the turned piece and its turned shape.
+        # A copy after a flip has the upright size and its shape's box where it was; after a turn it
+        # holds the turned piece, its sides swapped, and its turned shape.
+        def copied(label):
+            subprocess.run(["xclip", "-selection", "clipboard", "-i", "/dev/null"], env=d.env, timeout=30)
+            d.key("ctrl+c")
+            return e2e_lib.read_png(wait_for(lambda: self.clipboard("image/png"), what=label))
+
+        def shape_box(width, height, rgba):
+            opaque = [(x, y) for y in range(height) for x in range(width) if rgba[4 * (y * width + x) + 3]]
+            return [f(p[i] for p in opaque) for f in (min, max) for i in (0, 1)]
+        upright = copied("the upright copy")
+        d.key("4")
+        flipped = copied("the flipped copy")
+        self.assertEqual(flipped[:2], (pw, ph))
+        self.assertEqual(shape_box(*flipped), shape_box(*upright))
+        d.key("4")
         d.key("2")
         wait_for(lambda: self.size(self.canvas()) == (ph, pw), what="turned again")
-        d.key("ctrl+c")
-        png = wait_for(lambda: self.clipboard("image/png"), what="the turned copy")
-        width, height, rgba = e2e_lib.read_png(png)
+        width, height, rgba = copied("the turned copy")
         self.assertEqual((width, height), (ph, pw))
         for y in range(top, top + ph, 13):
             for x in range(left, left + pw, 13):
@@ -426,7 +448,7 @@ class CutoutTest(CutoutCase):
         crossing = [(260, 207), (86, 400), (256, 239), (388, 330)]
         canvas = self.trace(crossing)
         self.assertIn("region", canvas)
-        self.assertEqual(self.size(canvas), (388 - 86 + 1, 400 - 207 + 1))
+        self.assertEqual(self.size(canvas), (388 - 86, 400 - 207))
         shot = self.screenshot("crossing")
         lobes = [(x, y) for x in range(86, 388, 3) for y in range(207, 400, 3) if inside((x, y), crossing)]
         self.assertGreater(len(lobes), 100)
@@ -493,9 +515,33 @@ class CutoutTest(CutoutCase):
         png = wait_for(lambda: self.clipboard("image/png"), what="the copy on the clipboard")
         self.assertEqual(struct.unpack(">II", png[16:24]), (self.desktop.width, self.desktop.height))
         self.assertEqual(self.desktop.find(text="エラー", visible=True), [])
+        # A save writes that whole picture too: the frozen screen, pixel for pixel.
+        path = os.path.join(self.app.directory, "whole.bmp")
+        self.desktop.key("ctrl+s")  # the cut-out covers the tray icon
+        self.app.type_into_save_dialog(path)
+        self.assertIn("保存が終了しました。", [c["text"] for c in self.app.message("メッセージ")[1]])
+        self.app.answer("メッセージ", "Return")
+        image = read_bmp(path)
+        self.assertEqual((image.width, image.height), (w, self.desktop.height))
+        start = PATTERN_TOP * w * 3  # the tray above may show another focus state
+        self.assertEqual(image.data[start:], self.before.data[start:])
 
-    def test_hundred_points_abandon_the_trace_and_no_new_one_starts_until_release(self):
+    def test_esc_or_a_hundred_points_abandon_the_trace_and_no_new_one_starts_until_release(self):
         d = self.desktop
+        # Esc: the frozen screen goes at once, silently, and holding on starts nothing.
+        self.freeze_at((150, 200))
+        d.move(400, 220)
+        self.wait_line((150, 200), (400, 220))
+        d.key("Escape")
+        self.wait_canvas(visible=False)
+        d.move(150, 200)
+        time.sleep(1.0)
+        self.assertFalse(self.canvas()["visible"])
+        d.release(1)
+        time.sleep(0.3)
+        self.assertFalse(self.canvas()["visible"], "nothing is pinned")
+        self.assertEqual(d.find(text="エラー", visible=True), [])
+
         self.freeze_at((150, 200))
         # Each move lands in its own tick; stop as soon as the length message is up.
         for i in range(1, 200):

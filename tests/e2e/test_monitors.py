@@ -40,7 +40,7 @@ class TwoMonitorTest(CutoutCase):
         self.assertEqual(self.screenshot("traced").crop(*primary).data, self.before.crop(*primary).data)
         d.release(1)
         cutout = self.wait_canvas(visible=True, **cutout_corner(LEFT_OUTLINE, -800))
-        self.assertEqual((cutout["right"] - cutout["left"], cutout["bottom"] - cutout["top"]), (201, 201))
+        self.assertEqual((cutout["right"] - cutout["left"], cutout["bottom"] - cutout["top"]), (200, 200))
         self.assert_shows_piece(self.screenshot("cutout"), (10, 10), LEFT_OUTLINE, step=4)
         shown = self.app.private_bytes()
 

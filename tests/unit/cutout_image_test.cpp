@@ -88,5 +88,18 @@ TEST(CopyBitmapsTest, HeadersAndPixelsOfBothBitmaps) {
   EXPECT_FALSE(CopyBitmapsFit(0, 10) || CopyBitmapsFit(10, -1) || CopyBitmapsFit(40000, 40000));
 }
 
+TEST(PngFileLengthTest, EndsAfterTheEndChunkWhateverFollows) {
+  std::vector<std::uint8_t> file(8, 0);  // the signature is not looked at
+  for (const auto& [type, length] : {std::pair{"IHDR", 13}, {"IDAT", 300}, {"IEND", 0}}) {
+    file.insert(file.end(), {0, 0, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)});
+    file.insert(file.end(), type, type + 4);
+    file.insert(file.end(), length + 4, 0x49);  // the data and a check value
+  }
+  const std::size_t length = file.size();
+  file.resize(length + 5000, 0xEE);  // room the stream had left
+  EXPECT_EQ(PngFileLength(file), length);
+  EXPECT_EQ(PngFileLength(std::span(file).first(length - 1)), std::nullopt);
+}
+
 }  // namespace
 }  // namespace petariko

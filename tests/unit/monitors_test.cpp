@@ -47,9 +47,10 @@ TEST(MonitorsTest, AWindowOnNoMonitorMovesOntoTheNearestFullyWhenItFits) {
 TEST(MonitorsTest, SurfaceOffsetsAndTheKeptPieceOfAnOutline) {
   const Rect desktop = VirtualScreen(kLeft);
   EXPECT_EQ(ToSurface({10, 20}, desktop.corner()), (Point{810, 20}));
-  // Across both monitors, (0, 0) a real point of the polygon: its last column and row count.
-  EXPECT_EQ(OutlinePiece(std::vector<Point>{{-300, 100}, {0, 0}, {200, 400}}, desktop), (Rect{-300, 0, 201, 401}));
-  EXPECT_EQ(OutlinePiece(std::vector<Point>{{-800, 767}, {1023, 0}, {1023, 767}}, desktop), desktop);
+  // Across both monitors, (0, 0) a real point of the polygon; the greatest column and row lie
+  // on the polygon's right and bottom edges, which it never shows.
+  EXPECT_EQ(OutlinePiece(std::vector<Point>{{-300, 100}, {0, 0}, {200, 400}}, desktop), (Rect{-300, 0, 200, 400}));
+  EXPECT_EQ(OutlinePiece(std::vector<Point>{{-800, 768}, {1024, 0}, {1024, 768}}, desktop), desktop);
   // One or two points are no polygon: the whole frozen desktop is the cut-out.
   EXPECT_EQ(OutlinePiece(std::vector<Point>{{5, 5}, {50, 50}}, desktop), desktop);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fakes/allocation_counter.h"
@@ -30,7 +31,9 @@ class ScriptedInput : public InputPort {
   Point CursorPos() override { return now.cursor; }
   bool ButtonsSwapped() override { return swapped; }
   bool IsOverOwnWindow(Point p) override { return p.y >= own_windows_from_y; }
+  bool EscapePressed() override { return std::exchange(escape, false); }
 
+  bool escape = false;  // a press not yet read
   bool swapped = false;
   int own_windows_from_y = 1000;  // the program's menus and boxes lie below this line
 };
@@ -63,6 +66,10 @@ class RecordingTrace : public TraceHandler {
   void FinishGesture() override {
     tracing = false;
     calls.push_back("finish-gesture");
+  }
+  void Cancel() override {
+    tracing = false;
+    calls.push_back("cancel");
   }
 
  private:
@@ -219,6 +226,29 @@ TEST_F(WatcherTest, AHoldOnTheProgramsOwnWindowsIsASlowClick) {
   EXPECT_EQ(Run({{kLeft, {0, 0}}}), Calls{});
   // Elsewhere the hold keeps its behaviour.
   input.own_windows_from_y = 100;
+  EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
+}
+
+TEST_F(WatcherTest, EscGivesTheTraceUpAndNothingStartsUntilRelease) {
+  // A press from before the trace is forgotten when it starts.
+  input.escape = true;
+  EXPECT_EQ(Run({{kRight, {0, 0}}, {kRight, {0, 0}}, {kRight, {0, 0}}, {kRight, {0, 9}}}),
+            (Calls{"start2@0,0", "step2@0,9"}));
+  input.escape = true;
+  EXPECT_EQ(Run({{kRight, {0, 40}}, {kRight, {5, 0}}, {kRight, {0, 0}}, {kRight, {0, 0}}, {kNone, {0, 0}}}),
+            Calls{"cancel"});
+  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
+}
+
+TEST_F(WatcherTest, APressOnTheCutoutStaysAClickWhenItErasesTheCutout) {
+  // Pressed and erased between two ticks (the double-click): held on, then with a second
+  // button too, it starts nothing; only a release ends the wait.
+  shared.blnCutShown = true;
+  Run({{kNone, {0, 0}}});
+  shared.blnCutShown = false;
+  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {{kButtonLeft, kButtonRight}, {0, 0}},
+                 {kRight, {0, 0}}, {kRight, {0, 0}}, {kRight, {0, 0}}}),
+            Calls{});
   EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
 }
 
