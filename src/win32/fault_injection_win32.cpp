@@ -88,7 +88,7 @@ void RaiseOrderedFailure() {
   if (!fault_path) return;
   const std::string kind = ReadOrders(ReadAll(fault_path)).raise;
   if (kind == "access-violation") {
-    int* volatile nowhere = nullptr;
+    volatile int* volatile nowhere = nullptr;
     *nowhere = 1;
   } else if (kind == "stack-overflow") {
     Deeper(nullptr);
