@@ -54,7 +54,8 @@ LONG CALLBACK RecordThrow(EXCEPTION_POINTERS* exception) {
 // What start-up made ready, and the one request the faulting thread hands over.
 struct Reporter {
   std::wstring folder;  // made when a report is written
-  std::wstring message_saved;
+  std::wstring message_saved;  // the two lines, and where the report is
+  std::wstring message_unsaved;
   decltype(&MiniDumpWriteDump) write_dump = nullptr;
   HANDLE wake = nullptr;
   HANDLE written = nullptr;
@@ -227,13 +228,9 @@ bool WriteCrashReport(const CrashRequest& request) noexcept {
   }
 }
 
-// The two lines, and where the report is when it was saved.
 void ShowFatalMessage(bool saved) {
-  if (saved) {
-    ShowMessageBox(nullptr, TheReporter().message_saved, ui::kTitleFatal);
-  } else {
-    MessageBoxW(nullptr, ui::kFatalError, ui::kTitleFatal, MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
-  }
+  const Reporter& reporter = TheReporter();
+  ShowMessageBox(nullptr, saved ? reporter.message_saved : reporter.message_unsaved, ui::kTitleFatal);
 }
 
 [[noreturn]] void End() {
@@ -268,8 +265,8 @@ void PrepareCrashReporter() {
   Reporter& reporter = TheReporter();
   if (reporter.thread_id) return;
   reporter.folder = CrashFolder();
-  reporter.message_saved =
-      std::wstring(ui::kFatalError) + L"\r\n\r\n" + ui::kCrashReportSaved + L"\r\n" + reporter.folder;
+  reporter.message_unsaved = ui::kFatalError;
+  reporter.message_saved = reporter.message_unsaved + L"\r\n\r\n" + ui::kCrashReportSaved + L"\r\n" + reporter.folder;
   // From the system folder only: a dbghelp.dll beside the program or in the current folder is
   // never taken.
   if (const HMODULE dbghelp = LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
