@@ -65,7 +65,6 @@ struct App::Parts {
 
 App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
     : instance_(instance), program_dir_(std::move(program_dir)), settings_(std::move(settings)) {
-  SetErrorTrap([this](const std::wstring& report_folder) { FatalError(report_folder); });
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = MemberWindowProc<App, &App::host_hwnd_, &App::HandleHostMessage>;
@@ -92,10 +91,15 @@ App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
   AppendMenuW(menu_bar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(pmenu_), L"PMENU");
 
   parts_ = std::make_unique<Parts>(*this);
+  SetTrapScreen({parts_->canvas.hwnd(), host_hwnd_, kTrayIconId});
   watcher_ = std::make_unique<Watcher>(settings_, shared_, input_, parts_->trace);
 }
 
-App::~App() { tray_.DeleteTrayIcon(); }
+App::~App() {
+  // The trap outlives the application: it must not reach for windows that are gone.
+  SetTrapScreen({});
+  tray_.DeleteTrayIcon();
+}
 
 void App::Start(bool first_start) {
   const bool added = tray_.AddTrayIcon(host_.get(), tray_image_.get(), ui::kProductName);
@@ -194,7 +198,10 @@ LRESULT App::HandleHostMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   }
 }
 
-void App::OnTick() { watcher_->Tick(); }
+void App::OnTick() {
+  RaiseOrderedFailure();
+  watcher_->Tick();
+}
 
 void App::OnTrayNotify(UINT mouse_message) {
   // While a window of the program is up, a press on the icon opens no menu but leads back to it.
@@ -251,18 +258,6 @@ void App::EndProgram() {
   KillTimer(host_hwnd_, kWatcherTimer);
   KillTimer(host_hwnd_, kTrayRetryTimer);
   DestroyWindow(host_.release());
-}
-
-void App::FatalError(const std::wstring& report_folder) {
-  KillTimer(host_hwnd_, kWatcherTimer);
-  KillTimer(host_hwnd_, kTrayRetryTimer);
-  if (parts_) ShowWindow(parts_->canvas.hwnd(), SW_HIDE);
-  // The icon goes first, so that a forced end leaves no dead icon behind in the tray.
-  tray_.DeleteTrayIcon();
-  std::wstring text = ui::kFatalError;
-  if (!report_folder.empty()) text += std::wstring(L"\r\n\r\n") + ui::kCrashReportSaved + L"\r\n" + report_folder;
-  ShowMessageBox(host_hwnd_, text, ui::kTitleFatal, MB_OK);
-  ExitProcess(1);
 }
 
 }  // namespace petariko

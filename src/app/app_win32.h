@@ -62,7 +62,6 @@ class App : public SettingsScreenHost {
   // The clean end: shape reset, icon removed, timers stopped, the host destroyed (the message
   // loop then ends).
   void EndProgram();
-  [[noreturn]] void FatalError(const std::wstring& report_folder);
   UniqueIcon LoadTrayImage() const;
   void ReloadTrayImage();
   void ScheduleTrayRetry(bool added);

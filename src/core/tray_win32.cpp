@@ -9,7 +9,7 @@ bool TrayIcon::AddTrayIcon(HWND receiver, HICON icon, const wchar_t* tip) {
   nidTray_ = {};
   nidTray_.cbSize = sizeof(nidTray_);
   nidTray_.hWnd = receiver;
-  nidTray_.uID = 1;
+  nidTray_.uID = kTrayIconId;
   nidTray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   nidTray_.uCallbackMessage = kTrayCallbackMessage;
   nidTray_.hIcon = icon;

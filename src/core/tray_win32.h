@@ -9,6 +9,8 @@ namespace petariko {
 // The tray icon's notifications arrive at the receiver window as this message, with the
 // mouse message (WM_LBUTTONDOWN, ...) in the low word of lParam.
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
+// The program's one icon, among those of its receiver window.
+inline constexpr UINT kTrayIconId = 1;
 
 class TrayIcon {
  public:

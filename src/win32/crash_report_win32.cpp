@@ -7,21 +7,26 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <exception>
+#include <string>
 #include <string_view>
 #include <typeinfo>
 #include <vector>
 
 #include "core/crash_report.h"
+#include "core/ui_strings.h"
 #include "petariko_version.h"
+#include "win32/failures_win32.h"
 #include "win32/handles_win32.h"
+#include "win32/message_box_win32.h"
 
 namespace petariko {
 namespace {
 
-// The code under which the GCC runtime raises a C++ throw.
-constexpr DWORD kCppThrow = 0x20474343;
 constexpr USHORT kMaxFrames = 48;
+// A reporter that has not written the report by then is stuck (on a lock the failure left
+// taken, say); the process must still end, or it would stay without an icon and keep the next
+// start from running. Wine's dbghelp can take half a minute over a minidump.
+constexpr DWORD kReportTimeoutMs = 180000;
 
 // Where the latest C++ throw on the recorded thread came from. Process-wide because a vectored
 // handler has no context of its own.
@@ -39,11 +44,28 @@ ThrowRecord& LastThrow() {
 
 LONG CALLBACK RecordThrow(EXCEPTION_POINTERS* exception) {
   ThrowRecord& record = LastThrow();
-  if (exception->ExceptionRecord->ExceptionCode == kCppThrow && GetCurrentThreadId() == record.thread) {
+  if (exception->ExceptionRecord->ExceptionCode == kCppThrowCode && GetCurrentThreadId() == record.thread) {
     record.address = reinterpret_cast<std::uint64_t>(exception->ExceptionRecord->ExceptionAddress);
     record.count = RtlCaptureStackBackTrace(0, kMaxFrames, record.frames, nullptr);
   }
   return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// What start-up made ready, and the one request the faulting thread hands over.
+struct Reporter {
+  std::wstring folder;  // made when a report is written
+  std::wstring message_saved;  // the two lines, and where the report is
+  std::wstring message_unsaved;
+  decltype(&MiniDumpWriteDump) write_dump = nullptr;
+  HANDLE wake = nullptr;
+  HANDLE written = nullptr;
+  DWORD thread_id = 0;
+  const CrashRequest* request = nullptr;
+};
+
+Reporter& TheReporter() {
+  static Reporter reporter;
+  return reporter;
 }
 
 struct Image {
@@ -64,9 +86,27 @@ std::vector<std::uint64_t> Frames(void* const* frames, USHORT count) {
   return out;
 }
 
-std::vector<std::uint64_t> FramesHere() {
-  void* frames[kMaxFrames];
-  return Frames(frames, RtlCaptureStackBackTrace(0, kMaxFrames, frames, nullptr));
+// The faulting thread's stack, walked from where it stood by the unwind tables, reading nothing
+// outside its stack.
+std::vector<std::uint64_t> FramesFrom(const CrashRequest& request) {
+  std::vector<std::uint64_t> frames;
+  CONTEXT context = *request.context;
+  while (frames.size() < kMaxFrames && context.Rip != 0) {
+    frames.push_back(context.Rip);
+    if (context.Rsp < request.stack_low || context.Rsp + sizeof(DWORD64) > request.stack_high) break;
+    DWORD64 image_base = 0;
+    if (PRUNTIME_FUNCTION function = RtlLookupFunctionEntry(context.Rip, &image_base, nullptr)) {
+      void* handler_data = nullptr;
+      DWORD64 establisher = 0;
+      RtlVirtualUnwind(UNW_FLAG_NHANDLER, image_base, context.Rip, function, &context, &handler_data, &establisher,
+                       nullptr);
+    } else {
+      // A leaf function: the return address is on top of the stack.
+      context.Rip = *reinterpret_cast<const DWORD64*>(context.Rsp);
+      context.Rsp += sizeof(DWORD64);
+    }
+  }
+  return frames;
 }
 
 std::string Utf8(std::wstring_view text) {
@@ -96,11 +136,10 @@ std::string TypeName(const std::type_info& type) {
   return name;
 }
 
-void DescribeCurrentException(CrashFacts& facts) {
-  const std::exception_ptr current = std::current_exception();
-  if (!current) return;
+void DescribeException(const std::exception_ptr& exception, CrashFacts& facts) {
+  if (!exception) return;
   try {
-    std::rethrow_exception(current);
+    std::rethrow_exception(exception);
   } catch (const Win32Error& e) {
     facts.operation = e.operation();
     facts.error = e.error();
@@ -116,12 +155,14 @@ void DescribeCurrentException(CrashFacts& facts) {
 std::wstring CrashFolder() {
   PWSTR local = nullptr;
   if (FAILED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local))) return L"";
-  std::wstring folder = std::wstring(local) + L"\\Petariko";
+  std::wstring folder = std::wstring(local) + L"\\Petariko\\crash";
   CoTaskMemFree(local);
-  CreateDirectoryW(folder.c_str(), nullptr);
-  folder += L"\\crash";
-  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return L"";
   return folder;
+}
+
+bool MakeFolder(const std::wstring& folder) {
+  CreateDirectoryW(folder.substr(0, folder.rfind(L'\\')).c_str(), nullptr);
+  return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 UniqueKernelHandle CreateNewFile(const std::wstring& path) {
@@ -129,25 +170,82 @@ UniqueKernelHandle CreateNewFile(const std::wstring& path) {
       CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool WriteMinidump(const std::wstring& path, EXCEPTION_POINTERS* structured) {
-  // Loaded only now, and from the system folder only: a dbghelp.dll beside the program or in the
-  // current folder is never taken.
-  const HMODULE dbghelp = LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (!dbghelp) return false;
-  const auto write = reinterpret_cast<decltype(&MiniDumpWriteDump)>(
-      reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+bool WriteMinidump(const std::wstring& path, const CrashRequest& request) {
+  const auto write = TheReporter().write_dump;
   if (!write) return false;
   UniqueKernelHandle file = CreateNewFile(path);
   if (file.get() == INVALID_HANDLE_VALUE) return false;
-  MINIDUMP_EXCEPTION_INFORMATION exception{GetCurrentThreadId(), structured, FALSE};
+  MINIDUMP_EXCEPTION_INFORMATION exception{request.thread_id, request.structured, FALSE};
   // The stacks and the modules only: what the user sends holds as little of their data as can be.
-  if (write(GetCurrentProcess(), GetCurrentProcessId(), file.get(), MiniDumpNormal, structured ? &exception : nullptr,
-            nullptr, nullptr)) {
+  if (write(GetCurrentProcess(), GetCurrentProcessId(), file.get(), MiniDumpNormal,
+            request.structured ? &exception : nullptr, nullptr, nullptr)) {
     return true;
   }
   file.reset();
   DeleteFileW(path.c_str());
   return false;
+}
+
+// Writes the report of `request` and its minidump; true when the report is in the folder.
+bool WriteCrashReport(const CrashRequest& request) noexcept {
+  try {
+    const ThrowRecord thrown = LastThrow();
+    const auto [base, size] = ProgramImage();
+
+    CrashFacts facts;
+    facts.version = PETARIKO_VERSION;
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    facts.time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+    facts.process_id = GetCurrentProcessId();
+    if (request.structured) {
+      const EXCEPTION_RECORD& record = *request.structured->ExceptionRecord;
+      facts.exception_code = record.ExceptionCode;
+      if (InProgram(record.ExceptionAddress)) {
+        facts.exception_offset = reinterpret_cast<std::uint64_t>(record.ExceptionAddress) - base;
+      }
+      facts.stack = ProgramStack(FramesFrom(request), request.context->Rip, base, size);
+    } else {
+      DescribeException(request.exception, facts);
+      facts.stack = request.exception && thrown.thread == request.thread_id && thrown.count > 0
+                        ? ProgramStack(Frames(thrown.frames, thrown.count), thrown.address, base, size)
+                        : ProgramStack(FramesFrom(request), 0, base, size);
+    }
+
+    const std::wstring& folder = TheReporter().folder;
+    if (folder.empty() || !MakeFolder(folder)) return false;
+    const std::string stem = CrashFileStem(facts.time, facts.process_id);
+    const std::wstring path = folder + L"\\" + std::wstring(stem.begin(), stem.end());
+    if (WriteMinidump(path + L".dmp", request)) facts.dump_name = stem + ".dmp";
+    const std::string text = CrashReportText(facts);
+    UniqueKernelHandle file = CreateNewFile(path + L".txt");
+    DWORD written = 0;
+    return file.get() != INVALID_HANDLE_VALUE &&
+           WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+  } catch (...) {
+    return false;
+  }
+}
+
+void ShowFatalMessage(bool saved) {
+  const Reporter& reporter = TheReporter();
+  ShowMessageBox(nullptr, saved ? reporter.message_saved : reporter.message_unsaved, ui::kTitleFatal);
+}
+
+[[noreturn]] void End() {
+  // Nothing of a broken process runs on: no destructor, no handler at exit.
+  TerminateProcess(GetCurrentProcess(), 1);
+  for (;;) Sleep(INFINITE);
+}
+
+DWORD WINAPI ReporterMain(void*) {
+  Reporter& reporter = TheReporter();
+  WaitForSingleObject(reporter.wake, INFINITE);
+  const bool saved = WriteCrashReport(*reporter.request);
+  SetEvent(reporter.written);
+  ShowFatalMessage(saved);
+  End();
 }
 
 }  // namespace
@@ -163,48 +261,49 @@ bool InProgram(const void* address) {
   return reinterpret_cast<std::uint64_t>(address) - image.base < image.size;
 }
 
-std::wstring WriteCrashReport(EXCEPTION_POINTERS* structured) noexcept {
-  try {
-    // Copied first: describing the current exception throws it again.
-    const ThrowRecord thrown = LastThrow();
-    const auto [base, size] = ProgramImage();
-
-    CrashFacts facts;
-    facts.version = PETARIKO_VERSION;
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    facts.time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
-    facts.process_id = GetCurrentProcessId();
-    if (structured) {
-      const auto address = reinterpret_cast<std::uint64_t>(structured->ExceptionRecord->ExceptionAddress);
-      facts.exception_code = structured->ExceptionRecord->ExceptionCode;
-      if (InProgram(structured->ExceptionRecord->ExceptionAddress)) facts.exception_offset = address - base;
-      facts.stack = ProgramStack(FramesHere(), address, base, size);
-    } else if (std::current_exception() && thrown.thread == GetCurrentThreadId() && thrown.count > 0) {
-      DescribeCurrentException(facts);
-      facts.stack = ProgramStack(Frames(thrown.frames, thrown.count), thrown.address, base, size);
-    } else {
-      DescribeCurrentException(facts);
-      facts.stack = ProgramStack(FramesHere(), 0, base, size);
+void PrepareCrashReporter() {
+  Reporter& reporter = TheReporter();
+  if (reporter.thread_id) return;
+  reporter.folder = CrashFolder();
+  reporter.message_unsaved = ui::kFatalError;
+  reporter.message_saved = reporter.message_unsaved + L"\r\n\r\n" + ui::kCrashReportSaved + L"\r\n" + reporter.folder;
+  // From the system folder only: a dbghelp.dll beside the program or in the current folder is
+  // never taken.
+  if (const HMODULE dbghelp = LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    reporter.write_dump = reinterpret_cast<decltype(&MiniDumpWriteDump)>(
+        reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+    // A dump needs no symbols: one that reads every module's symbols first (Wine's does) takes
+    // half a minute instead of a second.
+    if (const auto set_options = reinterpret_cast<decltype(&SymSetOptions)>(
+            reinterpret_cast<void*>(GetProcAddress(dbghelp, "SymSetOptions")))) {
+      set_options(SYMOPT_DEFERRED_LOADS);
     }
-
-    const std::wstring folder = CrashFolder();
-    if (folder.empty()) return L"";
-    const std::string stem = CrashFileStem(facts.time, facts.process_id);
-    const std::wstring path = folder + L"\\" + std::wstring(stem.begin(), stem.end());
-    if (WriteMinidump(path + L".dmp", structured)) facts.dump_name = stem + ".dmp";
-    const std::string text = CrashReportText(facts);
-    UniqueKernelHandle file = CreateNewFile(path + L".txt");
-    DWORD written = 0;
-    if (file.get() == INVALID_HANDLE_VALUE ||
-        !WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-        written != text.size()) {
-      return L"";
-    }
-    return folder;
-  } catch (...) {
-    return L"";
   }
+  reporter.wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  reporter.written = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!reporter.wake || !reporter.written) return;
+  // Without the thread, the faulting thread writes the report itself.
+  if (const HANDLE thread = CreateThread(nullptr, 0, ReporterMain, nullptr, 0, &reporter.thread_id)) {
+    CloseHandle(thread);
+  }
+}
+
+bool OnReporterThread() { return TheReporter().thread_id != 0 && GetCurrentThreadId() == TheReporter().thread_id; }
+
+void ReportCrashAndEnd(const CrashRequest& request) noexcept {
+  Reporter& reporter = TheReporter();
+  if (reporter.thread_id) {
+    reporter.request = &request;
+    SetEvent(reporter.wake);
+    // The reporter shows the message and ends the process.
+    if (WaitForSingleObject(reporter.written, kReportTimeoutMs) == WAIT_OBJECT_0) {
+      for (;;) Sleep(INFINITE);
+    }
+    ShowFatalMessage(false);
+  } else {
+    ShowFatalMessage(WriteCrashReport(request));
+  }
+  End();
 }
 
 }  // namespace petariko

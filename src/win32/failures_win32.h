@@ -1,12 +1,11 @@
 // The program's one error policy. A checked Windows call that fails throws Win32Error, an
 // ActionFailed: the user action it belongs to ends there, cleanly, and the program runs on.
-// Anything else (a bug) reaches the one error trap, which writes a report, hides the program's
-// windows, tells the user, removes the tray icon and ends the program.
+// Anything else (a bug) reaches the one error trap, which gives the screen back, has its report
+// written, tells the user and ends the program.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "core/action_failed.h"
@@ -30,16 +29,8 @@ class Win32Error : public ActionFailed {
   DWORD error_;
 };
 
-// The result of a checked Windows call, or Win32Error when it failed (or a test build made it fail).
-template <typename T>
-T Check(T value, const char* operation) {
-  if (InjectedFault(operation)) throw Win32Error(operation, ERROR_NOT_ENOUGH_MEMORY);
-  if (!value) throw Win32Error(operation);
-  return value;
-}
-
-// As Check, for a call whose success hands something over (a region to its window): a test
-// build's fault comes before the call, so that nothing is owned twice.
+// The result of `call`, or Win32Error when it failed. A test build refuses the call before
+// making it, so that nothing it would hand out leaks and the error is the injected one.
 template <typename Call>
 auto CheckCall(const char* operation, Call&& call) {
   if (InjectedFault(operation)) throw Win32Error(operation, ERROR_NOT_ENOUGH_MEMORY);
@@ -48,16 +39,31 @@ auto CheckCall(const char* operation, Call&& call) {
   return value;
 }
 
-// What the application does before the program ends: it is handed the folder that holds the
-// report, or "" when none could be written.
-using ErrorTrap = std::function<void(const std::wstring& report_folder)>;
+// Check(CreateFontIndirectW(&lf), "CreateFontIndirectW"): CheckCall with the call written in
+// place. A macro, because a function would receive the call's result, not the call.
+#define Check(call, operation) ::petariko::CheckCall((operation), [&] { return (call); })
 
-// Set once by the application, on its user-interface thread, before its first window exists.
-// From then on the trap also takes a C++ exception that nothing catches, a structured exception
-// (an access violation, say) raised in the program's own code, and one that nothing handles.
-void SetErrorTrap(ErrorTrap trap);
-// Writes the report of the failure being handled (the current exception, or `structured`) and
-// runs the trap; ends the process even when no trap is set or the trap returns.
+// What the error trap hides and removes before anything else. Plain handles, so that the trap
+// depends on no object of the program.
+struct TrapScreen {
+  HWND screen = nullptr;         // the frozen screen or the cut-out
+  HWND tray_receiver = nullptr;  // with tray_id, the notification-area icon
+  UINT tray_id = 0;
+};
+
+// Made ready on the user-interface thread at start-up, before the first window: the report's
+// folder, dbghelp, the thread that writes the report, the stack kept for a stack overflow. From
+// then on the trap takes a C++ exception that nothing catches, a structured exception (an access
+// violation, say) raised in the program's own code, a stack overflow or heap corruption
+// wherever raised, and any exception that nothing handles.
+void PrepareErrorTrap();
+// Set by the application once its windows exist; TrapScreen{} when they go.
+void SetTrapScreen(const TrapScreen& screen);
+// True once the trap has begun: the program's window procedures then do nothing of their own.
+bool ErrorTrapRunning();
+// The trap, for the failure being handled (the current C++ exception, or `structured`): hides
+// the frozen screen or cut-out, removes the tray icon, disables every window, has the report
+// written, shows the message and ends the process.
 [[noreturn]] void RunErrorTrap(EXCEPTION_POINTERS* structured = nullptr) noexcept;
 
 // Calls `body` and hands any exception to the error trap.

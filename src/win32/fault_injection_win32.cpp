@@ -5,11 +5,12 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
+
+#include "win32/crash_report_win32.h"
 
 namespace petariko {
 namespace {
@@ -21,31 +22,81 @@ std::string ReadAll(const char* path) {
   return text.str();
 }
 
+// The fault file's orders: one failing call, one failure to raise.
+struct Orders {
+  std::string operation;
+  int nth = 0;
+  std::string raise;
+};
+
+Orders ReadOrders(const std::string& text) {
+  Orders orders;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string first, second;
+    fields >> first >> second;
+    if (first == "raise") {
+      orders.raise = second;
+    } else if (!first.empty()) {
+      orders.operation = first;
+      orders.nth = std::atoi(second.c_str());
+    }
+  }
+  return orders;
+}
+
+struct UnexpectedFailure {};
+
+// A recursion the optimizer cannot turn into a loop: each call keeps a page of its own, which
+// the inner call reads and which is read again after it returns.
+[[gnu::noinline]] int Deeper(volatile char* outer) {
+  volatile char page[4096];
+  page[0] = static_cast<char>(outer ? outer[0] + 1 : 0);
+  page[1] = 0;
+  if (page[1] != 0) return 0;  // never, but the optimizer cannot know: no endless recursion warned of
+  return Deeper(page) + page[0];
+}
+
 }  // namespace
 
 bool InjectedFault(const char* operation) {
-  static std::string spec;
+  static std::string fault_file_text;
   static std::map<std::string, int> counts;
-  const char* spec_path = std::getenv("PETARIKO_FAULT_FILE");
+  const char* fault_path = std::getenv("PETARIKO_FAULT_FILE");
   const char* log_path = std::getenv("PETARIKO_FAULT_LOG");
-  if (!spec_path) return false;
-  const std::string now = ReadAll(spec_path);
-  if (now != spec) {
-    spec = now;
+  if (!fault_path) return false;
+  const std::string now = ReadAll(fault_path);
+  if (now != fault_file_text) {
+    fault_file_text = now;
     counts.clear();
   }
   const int count = ++counts[operation];
-  std::istringstream fields(spec);
-  std::string target;
-  int nth = 0;
-  fields >> target >> nth;
-  const bool fail = target == operation && nth == count;
+  const Orders orders = ReadOrders(fault_file_text);
+  const bool fail = orders.operation == operation && orders.nth == count;
   if (log_path) {
     std::ofstream log(log_path, std::ios::app);
     log << (fail ? "injected " : "call ") << operation << ' ' << count << '\n';
   }
   if (fail) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return fail;
+}
+
+void RaiseOrderedFailure() {
+  const char* fault_path = std::getenv("PETARIKO_FAULT_FILE");
+  if (!fault_path) return;
+  const std::string kind = ReadOrders(ReadAll(fault_path)).raise;
+  if (kind == "access-violation") {
+    volatile int* volatile nowhere = nullptr;
+    *nowhere = 1;
+  } else if (kind == "stack-overflow") {
+    Deeper(nullptr);
+  } else if (kind == "unknown-exception") {
+    throw UnexpectedFailure{};
+  } else if (kind == "heap-corruption") {
+    RaiseException(kStatusHeapCorruption, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+  }
 }
 
 }  // namespace petariko

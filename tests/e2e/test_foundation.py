@@ -1,7 +1,5 @@
 """Start-up, the single instance, the tray icon and its menu, quitting, bad settings files, the zip."""
-import glob
 import os
-import shutil
 import subprocess
 import sys
 import time
@@ -10,7 +8,7 @@ import unittest
 import zipfile
 import zlib
 
-from e2e_lib import BUILD, DEFAULT_SETTINGS, FAULTS_EXE, REPO, TRAY_WINDOW_NAME, DesktopTestCase, Petariko, wait_for
+from e2e_lib import BUILD, DEFAULT_SETTINGS, REPO, TRAY_WINDOW_NAME, DesktopTestCase, Petariko, wait_for
 
 
 def settings_with(line, text):
@@ -146,52 +144,6 @@ class BadSettingsFileTest(DesktopTestCase):
         os.mkdir(app.settings_path)  # a folder where the file should be
         self.check_refused(app, "ファイルを開けません。")
         self.assertTrue(os.path.isdir(app.settings_path))
-
-
-class ErrorTrapTest(DesktopTestCase):
-
-    def test_a_failure_nothing_handles_ends_the_program_with_a_report_in_the_folder_it_names(self):
-        d = self.desktop
-        app = Petariko(d, settings=DEFAULT_SETTINGS, name="trap")
-        shutil.copy(FAULTS_EXE, app.directory)
-        # Start-up's own timer: without the watcher the program cannot run, so the trap takes it.
-        fault = os.path.join(d.root, "fault.txt")
-        with open(fault, "w") as f:
-            f.write("SetTimer 1")
-        d.env["PETARIKO_FAULT_FILE"] = d.windows_path(fault)
-        self.addCleanup(d.env.pop, "PETARIKO_FAULT_FILE")
-        reports = os.path.join(d.root, "prefix", "drive_c", "users", "*", "AppData", "Local", "Petariko", "crash",
-                               "*.txt")
-        earlier = set(glob.glob(reports))
-        app.start(wait_tray=False)
-        # Wine's dbghelp can take half a minute over the minidump (Windows' takes well under a second).
-        box, children = app.message("ペタリコのエラー", timeout=60)
-        lines = next(c["text"] for c in children if c["text"].startswith("エラー")).split("\r\n")
-        self.assertEqual(lines[:4], ["エラーが発生しました。", "ペタリコを強制終了します。", "",
-                                     "エラーの報告を次のフォルダーに保存しました。"])
-        self.assertRegex(lines[4], r"^C:\\users\\[^\\]+\\AppData\\Local\\Petariko\\crash$")
-        self.screenshot("message")
-        app.answer("ペタリコのエラー", "Return")
-        self.assertEqual(app.wait_exit(), 1)
-        self.assertEqual(app.tray_icons(), [])
-
-        [report] = set(glob.glob(reports)) - earlier
-        folder = os.path.dirname(report)
-        self.assertEqual(folder, os.path.join(d.root, "prefix", "drive_c", *lines[4][3:].split("\\")))
-        with open(report, encoding="utf-8-sig", newline="") as f:
-            text = f.read()
-        for line in ("Version: 1.0", "Operation: SetTimer", "Error: 8 "):
-            self.assertIn("\n" + line, text)
-        # With that build's symbols, the stack leads to the failed call in start-up.
-        named = subprocess.run([sys.executable, os.path.join(REPO, "scripts", "read-crash"), report,
-                                os.path.join(os.path.dirname(FAULTS_EXE), "petariko-1.0.debug")],
-                               capture_output=True, text=True, check=True).stdout
-        self.assertIn("petariko::App::Start(bool) at ./src/app/app_win32.cpp:", named)
-        dump = report[:-4] + ".dmp"
-        self.assertIn("\nMinidump: " + os.path.basename(dump) + "\r\n", text)
-        with open(dump, "rb") as f:
-            self.assertEqual(f.read(4), b"MDMP")
-        self.assertGreater(os.path.getsize(dump), 10000)
 
 
 def package(build_dir, dist):

@@ -27,11 +27,16 @@ namespace {
 
 using helper_kit::Json;
 
+// A hung window (one of a program whose error trap waits, say) must not hang the probe.
+LRESULT Ask(HWND hwnd, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(hwnd, message, wparam, lparam, SMTO_ABORTIFHUNG, 2000, &result);
+  return static_cast<LRESULT>(result);
+}
+
 std::wstring Text(HWND hwnd) {
   wchar_t buffer[4096] = {};
-  DWORD_PTR result = 0;
-  // A hung window must not hang the probe.
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &result);
+  Ask(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer));
   return buffer;
 }
 
@@ -67,14 +72,14 @@ std::string Describe(HWND hwnd) {
   DeleteObject(region);
   const std::wstring cls = ClassName(hwnd);
   if (cls == L"Button") {
-    const LRESULT check = SendMessageW(hwnd, BM_GETCHECK, 0, 0);
+    const LRESULT check = Ask(hwnd, BM_GETCHECK);
     out += ",\"checked\":" + std::to_string(static_cast<long long>(check));
   } else if (cls == L"Static" && (GetWindowLongW(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-    out += std::string(",\"has_icon\":") + (SendMessageW(hwnd, STM_GETICON, 0, 0) ? "true" : "false");
+    out += std::string(",\"has_icon\":") + (Ask(hwnd, STM_GETICON) ? "true" : "false");
   } else if (cls == L"msctls_trackbar32") {
-    out += ",\"position\":" + std::to_string(static_cast<long long>(SendMessageW(hwnd, TBM_GETPOS, 0, 0)));
+    out += ",\"position\":" + std::to_string(static_cast<long long>(Ask(hwnd, TBM_GETPOS)));
   } else if (cls == L"SysListView32") {
-    out += ",\"items\":" + std::to_string(static_cast<long long>(SendMessageW(hwnd, LVM_GETITEMCOUNT, 0, 0)));
+    out += ",\"items\":" + std::to_string(static_cast<long long>(Ask(hwnd, LVM_GETITEMCOUNT)));
   }
   return out;
 }
