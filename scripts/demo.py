@@ -186,7 +186,27 @@ def scene_cutout_looks(desktop, canvas):
                      timeout=15, what="the turn back")
 
 
-SCENES = [scene_tray_menu, scene_gesture, scene_settings, scene_cutout]
+def scene_escape(desktop, app):
+    """Esc gives a trace up: the frozen screen goes and nothing is pinned."""
+    import time
+
+    def canvas_visible():
+        return any(w["class"] == "PetarikoCanvas" and w["visible"] for w in desktop.windows())
+
+    desktop.move(300, 200)
+    desktop.press(1)
+    e2e_lib.wait_for(canvas_visible, timeout=15, interval=0.1, what="the frozen screen")
+    for point in ((500, 220), (560, 400)):
+        desktop.move(*point)
+        time.sleep(0.3)
+    shot(desktop, "40-escape-before")
+    desktop.key("Escape")
+    e2e_lib.wait_for(lambda: not canvas_visible(), timeout=15, interval=0.1, what="the trace given up")
+    shot(desktop, "41-escape-given-up")
+    desktop.release(1)
+
+
+SCENES = [scene_tray_menu, scene_gesture, scene_settings, scene_cutout, scene_escape]
 
 
 def main():
