@@ -43,6 +43,10 @@ class TraceHandler {
   virtual void ReportTooLong() = 0;
   virtual void FinishCutout() = 0;
   virtual void FinishGesture() = 0;
+  // A hold that may become a trace began to count, and ended (after the trace, if one started):
+  // what a start needs can be made ready in between, so that the start itself is quick.
+  virtual void HoldBegan() {}
+  virtual void HoldEnded() {}
 };
 
 class Watcher {
@@ -82,6 +86,7 @@ class Watcher {
   // or a fresh frozen screen would cover the "too long" message the user must read.
   bool waiting_for_release_ = false;
   bool hold_on_own_window_ = false;
+  bool hold_began_ = false;  // HoldBegan was called; HoldEnded is owed at the release
   // Read at every tick, so that a change of the system's setting counts at once.
   bool swapped_ = false;
 };
