@@ -1,9 +1,12 @@
 #include "app/canvas_window_win32.h"
 
+#include <imm.h>
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include "core/monitors_win32.h"
 #include "res/resource.h"
@@ -34,6 +37,17 @@ char ControlKey(WPARAM virtual_key) {
   return 0;
 }
 
+// The one-pixel step of an arrow key.
+std::optional<Point> ArrowStep(WPARAM virtual_key) {
+  switch (virtual_key) {
+    case VK_LEFT: return Point{-1, 0};
+    case VK_RIGHT: return Point{1, 0};
+    case VK_UP: return Point{0, -1};
+    case VK_DOWN: return Point{0, 1};
+    default: return std::nullopt;
+  }
+}
+
 }  // namespace
 
 CanvasWindow::CanvasWindow(HINSTANCE instance)
@@ -51,9 +65,13 @@ UniqueWindow CanvasWindow::CreateCanvas() {
   Check(RegisterClassExW(&wc), "RegisterClassExW");
   // No border or caption, so the client area starts at the window's corner; a tool window has
   // no task-bar button.
-  return UniqueWindow(Check(CreateWindowExW(WS_EX_TOOLWINDOW, kCanvasClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+  UniqueWindow window(Check(CreateWindowExW(WS_EX_TOOLWINDOW, kCanvasClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                             nullptr, instance_, this),
                             "CreateWindowExW"));
+  // No IME: with the Japanese one on, the keys of the frozen screen and the cut-out would
+  // otherwise go to the IME's composition instead of arriving as themselves.
+  ImmAssociateContextEx(hwnd_, nullptr, 0);
+  return window;
 }
 
 CanvasWindow::~CanvasWindow() {
@@ -63,12 +81,34 @@ CanvasWindow::~CanvasWindow() {
 
 // ---- The frozen screen while tracing ----
 
+void CanvasWindow::PrepareFreeze() {
+  if (holds_cutout_) return;  // the picture holds a cut-out's piece
+  try {
+    const Rect desktop = VirtualScreen(DisplayMonitors());
+    ScopedGetDc screen(nullptr);
+    frozen_.Resize(screen.get(), desktop.width(), desktop.height());
+    // Touched now, so that the copy at the freeze does not wait for the system to supply the
+    // bitmap's pages one by one.
+    std::memset(frozen_.Pixels(), 0, static_cast<std::size_t>(frozen_.width()) * frozen_.height() * 4);
+    freeze_prepared_ = true;
+  } catch (const ActionFailed&) {
+    // The freeze makes the picture itself, or fails as it did before.
+  }
+}
+
+void CanvasWindow::DropPreparedFreeze() {
+  if (!freeze_prepared_) return;
+  freeze_prepared_ = false;
+  ReleasePicture();
+}
+
 void CanvasWindow::CoverScreen() {
   // Placed together with the showing: one window operation instead of two while the user waits.
   cover_on_show_ = true;
 }
 
 void CanvasWindow::Freeze() {
+  freeze_prepared_ = false;  // what was made ready is used now, and given back with the trace
   const Rect desktop = VirtualScreen(DisplayMonitors());
   ScopedGetDc screen(nullptr);
   frozen_.Resize(screen.get(), desktop.width(), desktop.height());
@@ -88,6 +128,7 @@ void CanvasWindow::DrawStartMarker(TraceMode mode, Point centre) { marks_.DrawSt
 void CanvasWindow::DrawLine(Point from, Point to, Rgb colour) { marks_.DrawLine(from, to, colour); }
 
 void CanvasWindow::Show() {
+  ShareInputBeneath();
   if (cover_on_show_) {
     cover_on_show_ = false;
     Check(SetWindowPos(hwnd(), HWND_TOPMOST, origin_.x, origin_.y, frozen_.width(), frozen_.height(),
@@ -98,13 +139,38 @@ void CanvasWindow::Show() {
   }
   // Paint now, so the frozen screen is up before the next tick samples the cursor.
   UpdateWindow(hwnd());
+  // The trace is private: the window that had the press gets neither the moves nor the release
+  // (a menu would open there after a gesture, a selection would follow a cut-out's outline).
+  SetCapture(hwnd());
+}
+
+void CanvasWindow::ShareInputBeneath() {
+  // The window that had the press may keep the mouse for its own thread (a control that captures
+  // it; every window under Wine's X11 side): with that thread's input shared for the trace, the
+  // capture taken here holds there too. Given back with the capture.
+  const Point cursor = CursorPosition();
+  const HWND beneath = WindowFromPoint({cursor.x, cursor.y});
+  const DWORD thread = beneath ? GetWindowThreadProcessId(beneath, nullptr) : 0;
+  if (thread == 0 || thread == GetCurrentThreadId() || shared_thread_ != 0) return;
+  if (AttachThreadInput(GetCurrentThreadId(), thread, TRUE)) shared_thread_ = thread;
 }
 
 void CanvasWindow::Hide() {
+  EndCapture();
   ShowWindow(hwnd(), SW_HIDE);
   // A trace that ends without a cut-out gives the desktop-sized picture back at once; a cut-out
   // hidden for a menu action keeps its piece.
   if (!holds_cutout_) ReleasePicture();
+}
+
+void CanvasWindow::EndCapture() {
+  if (GetCapture() != hwnd()) return;
+  // A button still down (a trace ended by the second button or the length limit) keeps it, so
+  // that its release comes here too; that release gives it back.
+  for (const int button : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON}) {
+    if (GetAsyncKeyState(button) & 0x8000) return;
+  }
+  ReleaseCapture();
 }
 
 void CanvasWindow::ReleasePicture() {
@@ -157,6 +223,7 @@ bool CanvasWindow::ClipTo(std::span<const Point> outline) {
     holds_cutout_ = false;  // the hide that follows gives the piece back
     return false;
   }
+  EndCapture();
   // Ctrl+C works at once, without a click on the cut-out first.
   TakeFocus();
   RaiseOwnBoxes();
@@ -283,10 +350,15 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_ERASEBKGND:
       return 1;  // the paint covers everything
     case WM_PAINT:
+      // After a paint that failed part-way the whole window is drawn, not only what the system
+      // asks for now; the failed one is retried once at once, later ones wait for the next paint.
+      if (paint_whole_) InvalidateRect(hwnd(), nullptr, FALSE);
       try {
         Paint();
+        paint_whole_ = false;
       } catch (const ActionFailed&) {
-        // What could not be drawn now is drawn at the next paint.
+        if (!paint_whole_) InvalidateRect(hwnd(), nullptr, FALSE);
+        paint_whole_ = true;
       }
       return 0;
     case WM_LBUTTONDOWN:
@@ -309,18 +381,28 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_MOUSELEAVE:
       shape_.OnCursorLeft();
       return 0;
+    case WM_CAPTURECHANGED:
+      if (shared_thread_ != 0) AttachThreadInput(GetCurrentThreadId(), std::exchange(shared_thread_, 0), FALSE);
+      return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      if (GetCapture() == hwnd()) ReleaseCapture();
+      if (GetCapture() == hwnd() && HeldButtons(wparam) == 0) ReleaseCapture();
       if (cutout_) cutout_->OnMouseUp();
       return 0;
     case WM_LBUTTONDBLCLK:
       if (cutout_) cutout_->OnDoubleClick();
       return 0;
-    case WM_KEYDOWN:
-      if (cutout_ && cutout_->OnKey(ControlKey(wparam), GetKeyState(VK_CONTROL) < 0)) return 0;
+    case WM_KEYDOWN: {
+      // A key the IME would have taken (were one associated) still counts as itself.
+      const WPARAM key = wparam == VK_PROCESSKEY ? ImmGetVirtualKey(hwnd()) : wparam;
+      if (const std::optional<Point> step = ArrowStep(key); step && cutout_) {
+        cutout_->OnArrowKey(step->x, step->y, GetKeyState(VK_SHIFT) < 0);
+        return 0;
+      }
+      if (cutout_ && cutout_->OnKey(ControlKey(key), GetKeyState(VK_CONTROL) < 0)) return 0;
       return DefWindowProcW(hwnd(), message, wparam, lparam);
+    }
     case WM_MOUSEWHEEL:
       // The wheel's position is in screen pixels.
       if (cutout_) cutout_->OnWheel(GET_WHEEL_DELTA_WPARAM(wparam), client, GET_KEYSTATE_WPARAM(wparam) & MK_CONTROL);

@@ -85,6 +85,17 @@ bool Cutout::OnKey(char key, bool control) {
   return true;
 }
 
+void Cutout::OnArrowKey(int dx, int dy, bool shift) {
+  if (!Shown() || shared_.blnBusy) return;
+  const int step = shift ? kArrowShiftStep : 1;
+  try {
+    const Point at = window_.Position();
+    window_.MoveTo({at.x + dx * step, at.y + dy * step});
+  } catch (const ActionFailed&) {
+    // This step is lost; the next key tries again.
+  }
+}
+
 void Cutout::OnWheel(int delta, Point cursor, bool control) {
   if (!Shown()) return;
   if (control) return ChangeOpacity(delta);

@@ -29,6 +29,9 @@ inline constexpr int kOpaque = 100;
 inline constexpr int kLeastOpacity = 20;
 inline constexpr int kOpacityStep = 10;
 
+// Shift with an arrow key moves the cut-out by this many pixels instead of one.
+inline constexpr int kArrowShiftStep = 10;
+
 // Mouse messages the tray icon's callback carries.
 inline constexpr int kTrayLeftButtonDown = 0x201;
 inline constexpr int kTrayRightButtonDown = 0x204;
@@ -137,6 +140,9 @@ class Cutout : public CutoutControl {
   // turn it a quarter left and right, 3 mirrors it left to right, 4 top to bottom. During a
   // trace nothing. False for a key the cut-out does not use, which the system then handles.
   bool OnKey(char key, bool control);
+  // An arrow key on the cut-out window, (dx, dy) its one-pixel step: moves the cut-out by that
+  // step, or by kArrowShiftStep of them with Shift. During a trace nothing.
+  void OnArrowKey(int dx, int dy, bool shift);
   // The wheel on the cut-out window, in the system's units (positive: away from the user),
   // with the cursor at `cursor` in screen pixels: it zooms, or with Ctrl it makes the cut-out
   // more opaque (away) or more see-through (towards the user).

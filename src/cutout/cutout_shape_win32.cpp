@@ -96,7 +96,11 @@ void CutoutShape::SetOpacity(int percent) {
   const LONG_PTR style = GetWindowLongPtrW(window_, GWL_EXSTYLE);
   if (percent >= kOpaque) {
     // An opaque cut-out is an ordinary window again, drawn as fast as before.
-    if (style & WS_EX_LAYERED) SetWindowLongPtrW(window_, GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+    if (style & WS_EX_LAYERED) {
+      SetWindowLongPtrW(window_, GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+      // A window that stops being layered is not redrawn by the system: drawn whole, at once.
+      RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    }
     return;
   }
   if (!(style & WS_EX_LAYERED)) SetWindowLongPtrW(window_, GWL_EXSTYLE, style | WS_EX_LAYERED);

@@ -489,6 +489,22 @@ def stop_shared_desktops():
     _shared_desktops.clear()
 
 
+class ButtonNotes:
+    """What the pattern helper started with `env` got: "down 1", "up 2" (1 left, 2 right, 3 middle),
+    "drag" (a move with a button held), "menu" (a context-menu request)."""
+    NAMES = {0x200: "drag", 0x201: "down 1", 0x202: "up 1", 0x204: "down 2", 0x205: "up 2", 0x207: "down 3",
+             0x208: "up 3", 0x7B: "menu"}
+
+    def __init__(self, desktop):
+        fd, self.path = tempfile.mkstemp(prefix="buttons-", dir=desktop.root)
+        os.close(fd)
+        self.env = {"PATTERN_BUTTONS_FILE": desktop.windows_path(self.path)}
+
+    def lines(self):
+        with open(self.path) as f:
+            return [self.NAMES.get(int(code, 16), code) for code in f.read().split()]
+
+
 class DesktopTestCase(unittest.TestCase):
     """Tests on the shared Desktop; each test ends the Wine processes it started."""
 

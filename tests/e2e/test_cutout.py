@@ -54,8 +54,9 @@ class CutoutCase(DesktopTestCase):
 
     def setUp(self):
         d = self.desktop
+        self.pattern_buttons = e2e_lib.ButtonNotes(d)
         d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), str(-d.offset[0]), str(PATTERN_TOP - d.offset[1]),
-                str(d.width), str(d.height - PATTERN_TOP))
+                str(d.width), str(d.height - PATTERN_TOP), extra_env=self.pattern_buttons.env)
         wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
         self.app = Petariko(d, settings=self.settings())
         self.app.start()
@@ -165,6 +166,8 @@ class CutoutTest(CutoutCase):
         self.assertTrue(canvas["topmost"])
         self.assertIn("region", canvas)
         self.assert_shows_piece(self.screenshot("cutout"), (10, 10))
+        # The trace was the frozen screen's alone: the window under it had the press, no more.
+        self.assertEqual(self.pattern_buttons.lines(), ["down 1"])
 
     def test_drag_follows_the_left_button_and_double_click_erases(self):
         self.trace(OUTLINE)
@@ -186,6 +189,12 @@ class CutoutTest(CutoutCase):
         d.release(1)
         self.assertEqual((self.canvas()["left"], self.canvas()["top"]),
                          tuple(cutout_corner(OUTLINE, 100, 60).values()))
+
+        # The arrow keys move the focused cut-out by a pixel, by ten with Shift.
+        d.xdotool("windowfocus", "--sync", d.search(class_name="petariko")[0], check=False)
+        for key in ("Right", "shift+Down", "Up", "shift+Right"):
+            d.key(key)
+        self.wait_canvas(visible=True, **cutout_corner(OUTLINE, 111, 69))
 
         # The double-click's second press, held still past the hold time, erases and freezes
         # nothing: it began on the cut-out.
@@ -387,6 +396,8 @@ class CutoutTest(CutoutCase):
         self.assertEqual(self.size(self.canvas()), (pw, ph), "size stays")
         d.key("ctrl+0")
         wait_for(lambda: opacity() == 0xFFFFFFFF, what="opaque again")
+        time.sleep(0.3)
+        self.assert_shows_piece(self.screenshot("opaque-again"), (10, 10))  # redrawn at once, whole
 
         # 2 turns right, 1 back, 3 mirrors left to right, twice: the pixels go where the turn puts them.
         def assert_shown(label, mapping, size):
@@ -580,6 +591,7 @@ class CutoutSoakTest(DesktopTestCase):
         self.assertEqual(soak["menus"], 200)
         self.assertEqual((soak["saves"], soak["messages"]), (10, 10))
         self.assertTrue(soak["edge_rows_ok"], "rows across the frozen screen's edges")
+        self.assertTrue(soak["ime_off"], "the canvas has an input context")
         self.assertEqual(len(os.listdir(save_dir)), 10)
         self.assertGreater(soak["gdi_before"], 0)
         self.assertEqual(soak["gdi_after"], soak["gdi_before"], soak)

@@ -10,7 +10,7 @@ import subprocess
 import time
 import unittest
 
-from e2e_lib import HELPERS, REPO, DesktopTestCase, Image, Petariko, read_bmp, wait_for
+from e2e_lib import HELPERS, REPO, ButtonNotes, DesktopTestCase, Image, Petariko, read_bmp, wait_for
 
 RECORDER = os.path.join(HELPERS, "record_args.exe")
 # The larger strips are 4-bit BMPs: ImageMagick reads them.
@@ -160,8 +160,9 @@ class GestureSteps:
 
     def setUp(self):
         d = self.desktop
+        self.pattern_buttons = ButtonNotes(d)
         d.spawn(os.path.join(HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width),
-                str(d.height - PATTERN_TOP))
+                str(d.height - PATTERN_TOP), extra_env=self.pattern_buttons.env)
         wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
         self.recorder = Recorder(d)
         d.env["RECORD_ARGS_FILE"] = self.recorder.env()["RECORD_ARGS_FILE"]
@@ -235,6 +236,8 @@ class GestureSteps:
 class GestureTest(GestureSteps, DesktopTestCase):
     def test_one_stroke_shows_its_arrow_and_the_label_and_release_starts_the_program_once(self):
         self.start_app()
+        self.hold()  # a still hold first, that draws no arrow
+        self.release()
         self.hold()
         shot = self.screenshot("held")
         self.assertEqual(differing(shot.crop(START[0] - 16, START[1] - 16, 32, 32), cell(UP)), 0,
@@ -246,6 +249,9 @@ class GestureTest(GestureSteps, DesktopTestCase):
         self.assertTrue(self.label_shown(shot))
         self.release()
         self.assert_started_once(["single"])
+        # Both traces were the frozen screen's alone: the window under them had the presses, no
+        # release, no move and no context menu.
+        self.assertEqual(self.pattern_buttons.lines(), ["down 2", "down 2"])
 
     def test_program_path_with_spaces_gets_the_document_path_with_spaces_as_one_argument(self):
         self.start_app()

@@ -7,6 +7,7 @@
 //
 // OUTFILE receives one JSON object.
 #include <windows.h>
+#include <imm.h>
 
 #include <cstdio>
 #include <optional>
@@ -92,6 +93,8 @@ int wmain(int argc, wchar_t** argv) {
   int gdi_before = 0, user_before = 0, saves = 0, erased = 0;
   bool edge_rows_ok = false;
   const HWND hwnd = canvas.hwnd();
+  // The keys of the frozen screen and the cut-out never go to an IME.
+  const bool ime_off = ImmGetContext(hwnd) == nullptr;
   for (int cycle = 0; cycle < cycles; ++cycle) {
     const int x = 100 + cycle % 50;
     trace.Start(petariko::TraceMode::kCutout, {x, 120});
@@ -135,9 +138,11 @@ int wmain(int argc, wchar_t** argv) {
   if (!out) return 1;
   std::fprintf(out,
                "{\"cycles\":%d,\"erased\":%d,\"saves\":%d,\"messages\":%d,\"menus\":%d,\"gdi_before\":%d,"
-               "\"gdi_after\":%d,\"user_before\":%d,\"user_after\":%d,\"system_counts\":%s,\"edge_rows_ok\":%s}\n",
+               "\"gdi_after\":%d,\"user_before\":%d,\"user_after\":%d,\"system_counts\":%s,\"edge_rows_ok\":%s,"
+               "\"ime_off\":%s}\n",
                cycles, erased, saves, messages.shown, menus, gdi_before, gdi_after, user_before, user_after,
-               helper_kit::SystemCountsObjects() ? "true" : "false", edge_rows_ok ? "true" : "false");
+               helper_kit::SystemCountsObjects() ? "true" : "false", edge_rows_ok ? "true" : "false",
+               ime_off ? "true" : "false");
   std::fclose(out);
   return 0;
 }

@@ -4,11 +4,15 @@
 //
 //   pattern.exe [LEFT TOP WIDTH HEIGHT]
 //
+// With PATTERN_BUTTONS_FILE set, it notes there (in hexadecimal) each button message it gets, each
+// move with a button held and each context-menu request.
+//
 // Pixel (x, y) in screen coordinates is red x % 256, green y % 256, blue 64 * (x / 256 % 4) +
 // 16 * (y / 256 % 4) + 8 (tests/e2e/test_cutout.py computes the same).
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -20,6 +24,7 @@ struct Pattern {
 };
 
 Pattern g_pattern;
+FILE* g_buttons = nullptr;
 
 std::uint32_t PatternAt(int x, int y) {
   const std::uint32_t r = static_cast<std::uint32_t>(x) % 256;
@@ -29,6 +34,12 @@ std::uint32_t PatternAt(int x, int y) {
 }
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  const bool held = wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON);
+  if (g_buttons && ((message >= WM_LBUTTONDOWN && message <= WM_MBUTTONDBLCLK) || message == WM_CONTEXTMENU ||
+                    (message == WM_MOUSEMOVE && held))) {
+    std::fprintf(g_buttons, "%x\n", message);
+    std::fflush(g_buttons);
+  }
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
@@ -73,6 +84,8 @@ int wmain(int argc, wchar_t** argv) {
       g_pattern.pixels[static_cast<std::size_t>(y) * g_pattern.width + x] = PatternAt(g_pattern.left + x, g_pattern.top + y);
     }
   }
+
+  if (const wchar_t* path = _wgetenv(L"PATTERN_BUTTONS_FILE")) g_buttons = _wfopen(path, L"a");
 
   WNDCLASSW wc{};
   wc.lpfnWndProc = Proc;
