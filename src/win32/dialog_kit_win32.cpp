@@ -6,7 +6,9 @@
 #include <cmath>
 #include <memory>
 
+#include "core/ui_strings.h"
 #include "win32/font_face_win32.h"
+#include "win32/message_box_win32.h"
 #include "win32/window_proc_win32.h"
 
 namespace petariko::dialog {
@@ -38,7 +40,7 @@ void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC pr
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = name;
-  Check(RegisterClassExW(&wc), "RegisterClassExW");
+  CheckCall("RegisterClassExW", [&] { return RegisterClassExW(&wc); });
 }
 
 HINSTANCE InstanceOf(HWND window) {
@@ -76,7 +78,7 @@ UniqueFont MakeFont(double points, bool bold, bool underline, UINT dpi) {
   lf.lfCharSet = SHIFTJIS_CHARSET;
   lf.lfQuality = DEFAULT_QUALITY;
   lstrcpynW(lf.lfFaceName, JapaneseFontFace().c_str(), LF_FACESIZE);
-  return UniqueFont(Check(CreateFontIndirectW(&lf), "CreateFontIndirectW"));
+  return UniqueFont(CheckCall("CreateFontIndirectW", [&] { return CreateFontIndirectW(&lf); }));
 }
 
 LRESULT HandleFrame(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -168,7 +170,7 @@ void LayoutPass::Place(HWND control, int left, int top, int width, int height, H
     lf.lfWidth = std::max<LONG>(1, MulDiv(metrics.tmAveCharWidth, room, width_used));
     // Scaled glyph widths round; narrow a little more until the text really fits.
     for (int attempt = 0; attempt < 8; ++attempt) {
-      UniqueFont narrow(Check(CreateFontIndirectW(&lf), "CreateFontIndirectW(narrow)"));
+      UniqueFont narrow(CheckCall("CreateFontIndirectW(narrow)", [&] { return CreateFontIndirectW(&lf); }));
       width_used = measure(narrow.get(), nullptr);
       if (attempt == 0) {
         fonts_.push_back(std::move(narrow));
@@ -196,16 +198,18 @@ void LayoutPass::Place(HWND control, int left, int top, int width, int height, H
 
 HWND CreateFrame(HWND parent, const wchar_t* caption, int id, FrameLook* look) {
   RegisterWindowClassOnce(InstanceOf(parent), kFrameClass, FrameProc);
-  return Check(CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption,
-                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), InstanceOf(parent), look),
-               "CreateWindowExW(frame)");
+  return CheckCall("CreateWindowExW(frame)", [&] {
+    return CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption,
+                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), InstanceOf(parent), look);
+  });
 }
 
 HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD ex_style) {
-  return Check(CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), InstanceOf(parent), nullptr),
-               "CreateWindowExW(control)");
+  return CheckCall("CreateWindowExW(control)", [&] {
+    return CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), InstanceOf(parent), nullptr);
+  });
 }
 
 void MoveChild(HWND child, const RECT& r) {
@@ -214,11 +218,13 @@ void MoveChild(HWND child, const RECT& r) {
 
 namespace {
 
-// A form carries its default button's id under this property, so that the message loops can
-// tell the forms apart from other windows.
-constexpr wchar_t kDefaultIdProp[] = L"PetarikoDefaultId";
+// A form carries this property, so that the message loops can tell the forms apart from other
+// windows: its default button's id (0 for none) in the low word, a mark in the high word.
+constexpr wchar_t kFormProp[] = L"PetarikoForm";
+constexpr INT_PTR kFormMark = 0x10000;
 
-int DefaultIdOf(HWND window) { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, kDefaultIdProp))); }
+bool IsForm(HWND window) { return GetPropW(window, kFormProp) != nullptr; }
+int DefaultIdOf(HWND window) { return LOWORD(reinterpret_cast<INT_PTR>(GetPropW(window, kFormProp))); }
 
 bool IsPushButton(HWND control) {
   wchar_t cls[16] = {};
@@ -227,22 +233,20 @@ bool IsPushButton(HWND control) {
   return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_OWNERDRAW;
 }
 
-// The button Enter presses: the focused push button, else the window's default one.
+// The button Enter presses: the focused push button, else the window's default one (or none).
 int EnterTarget(HWND window) {
   HWND focus = GetFocus();
   return IsChild(window, focus) && IsPushButton(focus) ? GetDlgCtrlID(focus) : DefaultIdOf(window);
 }
 
-// Whether Enter would press this button. Where the focus goes decides whether the default button
-// (a direct child of the window) is framed, so every focus change of a button redraws it too.
+// Whether Enter would press this button.
 bool IsFramedAsDefault(const DRAWITEMSTRUCT& item) {
   HWND button = item.hwndItem;
   HWND window = GetAncestor(button, GA_ROOT);
-  const int default_id = DefaultIdOf(window);
-  if (default_id == 0) return false;
-  HWND fixed = GetDlgItem(window, default_id);
-  if (item.itemAction == ODA_FOCUS && fixed && fixed != button) InvalidateRect(fixed, nullptr, FALSE);
   if (item.itemState & ODS_FOCUS) return true;
+  const int default_id = DefaultIdOf(window);
+  HWND fixed = default_id ? GetDlgItem(window, default_id) : nullptr;
+  if (!fixed) return false;
   // While this button hands the focus on, the focus may still read as its own.
   HWND focus = GetFocus();
   return button == fixed && !(focus != button && IsChild(window, focus) && IsPushButton(focus));
@@ -288,15 +292,27 @@ Form::~Form() {
 void Form::Create(const Look& look, HWND owner, HWND over) {
   RegisterWindowClassOnce(instance_, look.class_name, MemberWindowProc<Form, &Form::hwnd_, &Form::Handle>);
   const DWORD ex_style = WS_EX_CONTROLPARENT | (look.modal_frame ? WS_EX_DLGMODALFRAME : 0);
-  window_.reset(Check(CreateWindowExW(ex_style, look.class_name, look.caption,
-                                      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, 100, 100, owner,
-                                      nullptr, instance_, this),
-                      "CreateWindowExW(form)"));
-  CreateControls();
-  Check(SetPropW(hwnd_, kDefaultIdProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(look.default_id))), "SetPropW");
-  ApplyLayout(DpiOf(hwnd_));
+  window_.reset(CheckCall("CreateWindowExW(form)", [&] {
+    return CreateWindowExW(ex_style, look.class_name, look.caption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                           0, 0, 100, 100, owner, nullptr, instance_, this);
+  }));
+  try {
+    CreateControls();
+    CheckCall("SetPropW", [&] {
+      return SetPropW(hwnd_, kFormProp, reinterpret_cast<HANDLE>(kFormMark | look.default_id));
+    });
+    ApplyLayout(DpiOf(hwnd_));
+  } catch (...) {
+    // A half-made form leaves nothing behind: its window goes with its controls, quietly.
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    RemovePropW(hwnd_, kFormProp);
+    window_.reset();
+    throw;
+  }
   PlaceWindow(hwnd_, look.width_twips, look.height_twips, over);
 }
+
+void Form::TellFailure(const std::wstring& text) { ShowMessageBox(hwnd_, text, ui::kTitleError, MB_OK); }
 
 void Form::Show(HWND focus) {
   ShowWindow(hwnd_, SW_SHOW);
@@ -329,7 +345,14 @@ void Form::RunModal(HWND owner) {
 
 void Form::ApplyLayout(UINT dpi) {
   LayoutPass pass(dpi);
-  Layout(pass);
+  try {
+    Layout(pass);
+  } catch (...) {
+    // Some controls may hold the new fonts already: old and new stay until the form goes.
+    for (UniqueFont& font : pass.TakeFonts()) fonts_.push_back(std::move(font));
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    throw;
+  }
   fonts_ = pass.TakeFonts();  // the old DPI's fonts go only now that no control holds them
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -358,11 +381,12 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return reinterpret_cast<LRESULT>(back_brush_.get());
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-      if (item.CtlType == ODT_BUTTON) {
-        DrawColourButton(item, kLightOrange);
-      } else {
-        DrawOwnItem(item);
-      }
+      // Where the focus goes decides whether the default button (a direct child of the form) is
+      // framed, so every focus change redraws it too.
+      const int default_id = DefaultIdOf(hwnd_);
+      HWND fixed = default_id ? GetDlgItem(hwnd_, default_id) : nullptr;
+      if (item.itemAction == ODA_FOCUS && fixed && fixed != item.hwndItem) InvalidateRect(fixed, nullptr, FALSE);
+      if (!DrawOwnItem(item)) DrawColourButton(item, kLightOrange);
       return TRUE;
     }
     case WM_COMMAND:
@@ -375,14 +399,20 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       OnClose();
       return 0;
     case WM_DPICHANGED: {
-      ApplyLayout(HIWORD(wparam));
-      const RECT* r = reinterpret_cast<const RECT*>(lparam);  // the system's suggestion
-      SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      const RECT r = *reinterpret_cast<const RECT*>(lparam);  // the system's suggestion
+      try {
+        ApplyLayout(HIWORD(wparam));
+      } catch (const ActionFailed&) {
+        // The form stays as it is, its edits included, at the size it had.
+        TellFailure(ui::kRelayoutFailed);
+        return 0;
+      }
+      SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
     case DM_GETDEFID:
       // IsDialogMessage asks which button Enter presses; the owner-drawn buttons cannot say.
+      // A form without a default button answers 0, which no command of a form takes.
       return MAKELRESULT(EnterTarget(hwnd_), DC_HASDEFID);
     case WM_ACTIVATE:
       // The focus returns to its control when the form is activated again.
@@ -398,7 +428,7 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // The window is gone with this message; the form may go with it.
       const HWND hwnd = hwnd_;
       window_.release();
-      RemovePropW(hwnd, kDefaultIdProp);
+      RemovePropW(hwnd, kFormProp);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       OnFinalMessage();
       return DefWindowProcW(hwnd, message, wparam, lparam);
@@ -415,7 +445,7 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 bool TranslateDialogMessage(MSG& message) {
   if (!message.hwnd) return false;
   HWND root = GetAncestor(message.hwnd, GA_ROOT);
-  if (!root || DefaultIdOf(root) == 0 || !IsWindowEnabled(root)) return false;
+  if (!root || !IsForm(root) || !IsWindowEnabled(root)) return false;
   return IsDialogMessageW(root, &message) != FALSE;
 }
 
@@ -436,7 +466,7 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-bool ShellOpen(HWND owner, const std::wstring& target) {
+void ShellOpen(HWND owner, const std::wstring& target) {
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   // NOASYNC: the call returns only when the shell is done, since nothing pumps for it after.
@@ -445,7 +475,7 @@ bool ShellOpen(HWND owner, const std::wstring& target) {
   info.lpVerb = L"open";
   info.lpFile = target.c_str();
   info.nShow = SW_SHOWNORMAL;
-  return ShellExecuteExW(&info) != FALSE;
+  CheckCall("ShellExecuteExW", [&] { return ShellExecuteExW(&info); });
 }
 
 }  // namespace petariko::dialog
