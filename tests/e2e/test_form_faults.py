@@ -75,8 +75,11 @@ class FormFaultWalkTest(SettingsScreenCase):
                 and all(w.get(k) == v for k, v in fields.items())]
 
     def click_at(self, point):
-        # Without --sync: a move to where the pointer already is would wait for a motion event.
-        self.desktop.xdotool("mousemove", *point, "click", 1)
+        # A synced move to where the pointer already is would wait for a motion event that never
+        # comes: step beside the point first.
+        x, y = point
+        self.desktop.xdotool("mousemove", x, y + 1)
+        self.desktop.click(x, y)
 
     def key_to(self, title, key):
         ids = self.desktop.search(name="^" + title + "$")
@@ -160,15 +163,19 @@ class FormFaultWalkTest(SettingsScreenCase):
 
     def dpi_action(self):
         def send(dpi, width, height):
-            self.desktop.spawn(os.path.join(HELPERS, "send_dpi.exe"), SCREEN, str(dpi), str(width), str(height))
+            return self.desktop.spawn(os.path.join(HELPERS, "send_dpi.exe"), SCREEN, str(dpi), str(width), str(height))
 
         def width():
             return (lambda w: w["right"] - w["left"])(self.shown(**{"class": SCREEN})[0])
 
         def act():
-            send(144, self.size[0] * 3 // 2, self.size[1] * 3 // 2)
-            return self.outcome(lambda w: w["class"] == SCREEN and w["right"] - w["left"] > self.size[0],
+            # The helper returns once the screen has handled the message, which a box holds up.
+            helper = send(144, self.size[0] * 3 // 2, self.size[1] * 3 // 2)
+            kind = self.outcome(lambda w: w["class"] == SCREEN and helper.poll() == 0,
                                 "画面の拡大率の変更に合わせられませんでした。")
+            if kind == "opened":
+                self.assertGreater(width(), self.size[0], "the screen did not follow the DPI")
+            return kind
 
         def undo():
             send(96, *self.size)
