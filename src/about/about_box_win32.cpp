@@ -10,6 +10,7 @@
 #include "core/ui_strings.h"
 #include "win32/handles_win32.h"
 #include "res/resource.h"
+#include "win32/dialog_frame_win32.h"
 #include "win32/dialog_kit_win32.h"
 
 namespace petariko {

@@ -14,6 +14,7 @@
 #include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
 #include "win32/window_proc_win32.h"
+#include "win32/dialog_frame_win32.h"
 #include "win32/dialog_kit_win32.h"
 #include "settings/gesture_editor_win32.h"
 #include "settings/working_copy.h"

@@ -25,6 +25,11 @@ RECT TwipsRect(int left, int top, int width, int height, UINT dpi);
 
 UINT DpiOf(HWND hwnd);
 
+// Registers a class of these hand-made windows once per run: an arrow cursor and no background
+// brush, since each paints its own in WM_ERASEBKGND.
+void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC proc);
+HINSTANCE InstanceOf(HWND window);
+
 // One layout of a form at one DPI. The fonts it makes stay until the next layout has given
 // every control its own, so that no control is left holding a deleted font.
 class LayoutPass {
@@ -49,20 +54,6 @@ class LayoutPass {
   UINT dpi_;
   std::vector<UniqueFont> fonts_;
 };
-
-// A VB-style frame: a container control that paints its own background, an etched border
-// with its caption in the given font and colour, and optional outline rectangles ("shapes").
-// It passes the notifications of the controls inside it on to its parent.
-struct FrameLook {
-  COLORREF back = kLightYellow;
-  COLORREF caption_colour = kBlue;
-  HFONT caption_font = nullptr;
-  bool border = true;
-  std::vector<RECT> outlines;  // in client pixels, drawn in black
-};
-inline constexpr wchar_t kFrameClass[] = L"PetarikoFrame";
-// `look` must outlive the window.
-HWND CreateFrame(HWND parent, const wchar_t* caption, int id, FrameLook* look);
 
 // Child control creation with the caption as window text.
 HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
