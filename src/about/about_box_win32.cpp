@@ -10,6 +10,7 @@
 #include "core/ui_strings.h"
 #include "win32/handles_win32.h"
 #include "res/resource.h"
+#include "win32/dialog_frame_win32.h"
 #include "win32/dialog_kit_win32.h"
 
 namespace petariko {
@@ -39,7 +40,7 @@ class AboutBox : public dialog::Form {
   void CreateControls() override;
   void Layout(dialog::LayoutPass& pass) override;
   void OnCommand(int id, int code) override;
-  COLORREF TextColour(HWND control) const override { return IsLink(control) ? dialog::kBlue : dialog::kBlack; }
+  bool DrawOwnItem(const DRAWITEMSTRUCT& item) override;  // the links
   bool OnOtherMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
   bool IsLink(HWND control) const { return control == homepage_ || control == mail_; }
 
@@ -66,10 +67,12 @@ void AboutBox::CreateControls() {
   const std::wstring texts[] = {ui::kAboutAuthor, MakerName(), ui::kAboutHomepage,
                                 MakerHomepage(),  ui::kAboutMail, MakerMail()};
   for (size_t i = 0; i < labels_.size(); ++i) {
+    // The links are buttons drawn as links, so that Tab reaches them and Enter or Space opens them.
     const bool link = (i == 3 || i == 5);
-    labels_[i] = dialog::CreateChild(frame_, L"STATIC", texts[i].c_str(),
-                                     SS_NOPREFIX | SS_LEFTNOWORDWRAP | (link ? SS_NOTIFY : 0),
-                                     link ? (i == 3 ? kIdHomepage : kIdMail) : kIdLabel);
+    labels_[i] = link ? dialog::CreateChild(frame_, L"BUTTON", texts[i].c_str(), WS_TABSTOP | BS_OWNERDRAW,
+                                            i == 3 ? kIdHomepage : kIdMail)
+                      : dialog::CreateChild(frame_, L"STATIC", texts[i].c_str(), SS_NOPREFIX | SS_LEFTNOWORDWRAP,
+                                            kIdLabel);
   }
   homepage_ = labels_[3];
   mail_ = labels_[5];
@@ -105,16 +108,40 @@ void AboutBox::Layout(dialog::LayoutPass& pass) {
 }
 
 void AboutBox::OnCommand(int id, int code) {
-  if (id == kIdHomepage && code == STN_CLICKED) {
-    dialog::ShellOpen(hwnd_, MakerHomepage());
-  } else if (id == kIdMail && code == STN_CLICKED) {
-    dialog::ShellOpen(hwnd_, MailtoLink(MakerMail()));
-  } else if (id == kIdHelp && code == BN_CLICKED) {
-    // Sent to the browser whether or not the page is there; the browser says so if not.
-    dialog::ShellOpen(hwnd_, HelpPagePath(program_dir_));
-  } else if (id == kIdClose && code == BN_CLICKED) {
+  if (code != BN_CLICKED) return;
+  std::wstring target;
+  if (id == kIdHomepage) {
+    target = MakerHomepage();
+  } else if (id == kIdMail) {
+    target = MailtoLink(MakerMail());
+  } else if (id == kIdHelp) {
+    // Sent to the browser without a look whether the page is there; the shell says so if not.
+    target = HelpPagePath(program_dir_);
+  } else if (id == kIdClose) {
     Finish();
+    return;
+  } else {
+    return;
   }
+  Attempt(target + L"\r\n" + ui::kOpenFailedSuffix, [&] { dialog::ShellOpen(hwnd_, target); });
+}
+
+bool AboutBox::DrawOwnItem(const DRAWITEMSTRUCT& item) {
+  if (!IsLink(item.hwndItem)) return false;
+  RECT r = item.rcItem;
+  FillRect(item.hDC, &r, back_brush());
+  const std::wstring text = dialog::WindowText(item.hwndItem);
+  ScopedSelect font(item.hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, dialog::kBlue);
+  const UINT format = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
+  DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &r, format);
+  if (item.itemState & ODS_FOCUS) {
+    RECT extent = r;
+    DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &extent, format | DT_CALCRECT);
+    DrawFocusRect(item.hDC, &extent);
+  }
+  return true;
 }
 
 bool AboutBox::OnOtherMessage(UINT message, WPARAM wparam, LPARAM, LRESULT& result) {

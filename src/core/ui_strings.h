@@ -105,6 +105,14 @@ inline constexpr wchar_t kArrowLeft[] = L"←";
 inline constexpr wchar_t kArrowRight[] = L"→";
 inline constexpr wchar_t kArrowDown[] = L"↓";
 
+// A form's action that a refused call ended; a page or link comes first, on a line of its own.
+inline constexpr wchar_t kSettingsOpenFailed[] = L"設定画面を開けませんでした。";
+inline constexpr wchar_t kEditorOpenFailed[] = L"ジェスチャ設定を開けませんでした。";
+inline constexpr wchar_t kAboutOpenFailed[] = L"バージョン情報を開けませんでした。";
+inline constexpr wchar_t kBrowseFailed[] = L"ファイルを選ぶ画面を開けませんでした。";
+inline constexpr wchar_t kRelayoutFailed[] = L"画面の拡大率の変更に合わせられませんでした。";
+inline constexpr wchar_t kOpenFailedSuffix[] = L"を開けませんでした。";
+
 // About box
 inline constexpr wchar_t kAboutCaption[] = L"バージョン情報";
 inline constexpr wchar_t kAboutAuthor[] = L"作者　：";

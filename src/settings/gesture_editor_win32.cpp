@@ -21,7 +21,7 @@ constexpr wchar_t kEditorClass[] = L"PetarikoGestureEditor";
 constexpr int kClientWidth = 3870;
 constexpr int kClientHeight = 3990;
 
-// Enter and Esc stand for "ＯＫ" and "キャンセル", as in any dialog.
+// Enter (where no other button has the focus) and Esc stand for "ＯＫ" and "キャンセル".
 enum ControlId : int {
   kIdOk = IDOK,          // Command2
   kIdCancel = IDCANCEL,  // Command4
@@ -63,7 +63,7 @@ class GestureEditorWindow : public dialog::Form {
   COLORREF TextColour(HWND control) const override {
     return GetDlgCtrlID(control) == kIdHeading ? dialog::kBlue : dialog::kBlack;
   }
-  void DrawOwnItem(const DRAWITEMSTRUCT& item) override;  // the gesture display
+  bool DrawOwnItem(const DRAWITEMSTRUCT& item) override;  // the gesture display
   void Browse();
   void Ok();
   void ShowGesture() {
@@ -84,28 +84,25 @@ std::optional<EditorResult> GestureEditorWindow::Run(HWND owner) {
   Create({kEditorClass, ui::kEditorCaption, kClientWidth, kClientHeight, kIdOk, true}, owner, owner);
   SetWindowTextW(path_, model_.path().c_str());
   ShowGesture();
-  // The path comes first; typing replaces one that is there, as after Tab.
-  Show(path_);
-  SendMessageW(path_, EM_SETSEL, 0, -1);
+  Show(arrows_[0]);
   RunModal(owner);
   return result_;
 }
 
 void GestureEditorWindow::CreateControls() {
   const DWORD kButton = WS_TABSTOP | BS_OWNERDRAW;
-  // Created in the tab order, which follows the layout from top to bottom: the path box, browse,
-  // the arrows, clear, OK, cancel.
-  path_ = dialog::CreateChild(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kIdPath, WS_EX_CLIENTEDGE);
-  SendMessageW(path_, EM_SETLIMITTEXT, 0, 0);  // no length limit beyond the control's own
-  browse_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kBrowse, kButton, kIdBrowse);
+  // Created in the tab order: the arrows, OK, clear, cancel, the path box, browse.
   const wchar_t* arrow_captions[] = {ui::kArrowUp, ui::kArrowLeft, ui::kArrowRight, ui::kArrowDown};
   for (int k = 0; k < 4; ++k) {
     arrows_[k] = dialog::CreateChild(hwnd_, L"BUTTON", arrow_captions[k], kButton | (k == 0 ? WS_GROUP : 0),
                                      kIdArrowBase + k);
   }
-  clear_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kClear, kButton, kIdClear);
   ok_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kOk, kButton, kIdOk);
+  clear_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kClear, kButton, kIdClear);
   cancel_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kCancel, kButton, kIdCancel);
+  path_ = dialog::CreateChild(hwnd_, L"EDIT", L"", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, kIdPath, WS_EX_CLIENTEDGE);
+  SendMessageW(path_, EM_SETLIMITTEXT, 0, 0);  // no length limit beyond the control's own
+  browse_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kBrowse, kButton, kIdBrowse);
   path_heading_ = dialog::CreateChild(hwnd_, L"STATIC", ui::kEditorPathHeading, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
   gesture_heading_ = dialog::CreateChild(hwnd_, L"STATIC", ui::kEditorGestureHeading, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
   display_ = dialog::CreateChild(hwnd_, L"STATIC", L"", SS_OWNERDRAW, kIdDisplay);
@@ -149,7 +146,7 @@ void GestureEditorWindow::OnCommand(int id, int code) {
       model_.Clear();
       ShowGesture();
       break;
-    case kIdBrowse: Browse(); break;
+    case kIdBrowse: Attempt(ui::kBrowseFailed, [&] { Browse(); }); break;
     case kIdOk: Ok(); break;
     case kIdCancel: Finish(); break;
     default: break;
@@ -169,8 +166,15 @@ void GestureEditorWindow::Browse() {
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
   ScopedCurrentDirectory keep_directory;
-  // Cancel and dialog errors alike leave the path box as it is.
-  if (!GetOpenFileNameW(&ofn) || finished()) return;  // finished: the editor was closed meanwhile
+  bool chosen = false;
+  // Cancel leaves the path box as it is; a dialog that fails says so, and leaves it too.
+  CheckCall("GetOpenFileNameW", [&] {
+    chosen = GetOpenFileNameW(&ofn) != FALSE;
+    const DWORD error = chosen ? 0 : CommDlgExtendedError();
+    if (error != 0) SetLastError(error);
+    return chosen || error == 0;
+  });
+  if (!chosen || finished()) return;  // finished: the editor was closed meanwhile
   file.resize(wcslen(file.c_str()));
   SetWindowTextW(path_, file.c_str());
 }
@@ -186,7 +190,8 @@ void GestureEditorWindow::Ok() {
   Finish();
 }
 
-void GestureEditorWindow::DrawOwnItem(const DRAWITEMSTRUCT& item) {
+bool GestureEditorWindow::DrawOwnItem(const DRAWITEMSTRUCT& item) {
+  if (item.hwndItem != display_) return false;
   RECT r = item.rcItem;
   FillRect(item.hDC, &r, back_brush());
   const std::wstring text = dialog::WindowText(display_);
@@ -196,6 +201,7 @@ void GestureEditorWindow::DrawOwnItem(const DRAWITEMSTRUCT& item) {
   r.left += dialog::Twips(60, dialog::DpiOf(hwnd_));
   DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &r,
             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  return true;
 }
 
 }  // namespace

@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
 #include "win32/window_proc_win32.h"
+#include "win32/dialog_frame_win32.h"
 #include "win32/dialog_kit_win32.h"
 #include "settings/gesture_editor_win32.h"
 #include "settings/working_copy.h"
@@ -22,10 +24,12 @@ namespace {
 
 constexpr wchar_t kScreenClass[] = L"PetarikoSettingsScreen";
 
-// Enter and Esc stand for "ＯＫ" and "キャンセル", as in any dialog.
+// Neither "ＯＫ" nor "キャンセル" is the screen's default or cancel button: Enter presses only the
+// focused button, and Esc does nothing. Their ids are not IDOK and IDCANCEL, which the dialog
+// keys send for Enter and Esc.
 enum ControlId : int {
-  kIdOk = IDOK,          // Command2
-  kIdCancel = IDCANCEL,  // Command3
+  kIdOk = 302,           // Command2
+  kIdCancel = 303,       // Command3
   kIdOptionBase = 200,   // + Option1 index
   kIdEdit = 301,        // Command1
   kIdAdd = 304,         // Command4
@@ -60,7 +64,15 @@ class SettingsScreen : public dialog::Form, public ProgramListUi {
   void ShowRows() override;
   std::optional<EditorResult> RunEditor(const std::wstring& path,
                                         const std::wstring& gesture) override {
-    return Nested([&] { return RunGestureEditor(instance_, hwnd_, path, gesture); });
+    return Nested([&]() -> std::optional<EditorResult> {
+      try {
+        return RunGestureEditor(instance_, hwnd_, path, gesture);
+      } catch (const ActionFailed&) {
+        // As if cancelled: the list stays as it was, with the screen and its edits.
+        Form::TellFailure(ui::kEditorOpenFailed);
+        return std::nullopt;
+      }
+    });
   }
   bool Confirm(const std::wstring& text) override {
     return Nested([&] { return ShowMessageBox(hwnd_, text, ui::kTitleConfirm, MB_YESNO | MB_DEFBUTTON1); }) == IDYES;
@@ -82,6 +94,9 @@ class SettingsScreen : public dialog::Form, public ProgramListUi {
   }
   void OnNotify(const NMHDR& header) override;
   void OnFinalMessage() override { delete this; }  // the screen lives as long as its window
+  void TellFailure(const std::wstring& text) override {
+    Nested([&] { Form::TellFailure(text); });
+  }
   void ShowOptions();
   void OnDrop(HDROP drop);
   void Ok();
@@ -104,7 +119,7 @@ class SettingsScreen : public dialog::Form, public ProgramListUi {
   SettingsScreenHost& host_;
   SettingsWorkingCopy copy_;
 
-  HWND owner_ = nullptr;  // hidden owner: keeps the screen off the task bar
+  UniqueWindow owner_;  // hidden owner: keeps the screen off the task bar
   std::array<HWND, 3> frames_{};
   std::array<dialog::FrameLook, 3> looks_;
   std::array<HWND, kOptionCount> options_{};
@@ -119,9 +134,10 @@ class SettingsScreen : public dialog::Form, public ProgramListUi {
 };
 
 void SettingsScreen::Open() {
-  owner_ = Check(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr),
-                 "CreateWindowExW(owner)");
-  Create({kScreenClass, ui::kSettingsCaption, kClientWidth, kClientHeight, kIdOk, false}, owner_, nullptr);
+  owner_.reset(CheckCall("CreateWindowExW(owner)", [&] {
+    return CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+  }));
+  Create({kScreenClass, ui::kSettingsCaption, kClientWidth, kClientHeight, 0, false}, owner_.get(), nullptr);
 
   // Loading: options (each selection runs the rule), slider, list with row 1 current.
   ShowOptions();
@@ -205,8 +221,10 @@ void SettingsScreen::Layout(dialog::LayoutPass& pass) {
   dialog::MoveChild(frames_[1], pass.Rect(120, 1140, 4935, 3135));
   dialog::MoveChild(frames_[2], pass.Rect(120, 4440, 4935, 1335));
 
+  // Label5 is given 1815 twips, which would run into "左" at 1860: both headings end where
+  // Label1 does, 45 twips before it.
   place(headings_[0], 120, 420, 1695, 195);
-  place(headings_[1], 120, 420, 1815, 195);
+  place(headings_[1], 120, 420, 1695, 195);
   for (int k = 0; k < 4; ++k) {
     const int width = (k == 3) ? 855 : 555;
     place(options_[kCutOptions[k]], kOptionLefts[k], 420, width, 195, option_circle);
@@ -279,7 +297,7 @@ void SettingsScreen::OnCommand(int id, int code) {
     case kIdDelete: copy_.list.Delete(*this); break;
     case kIdOk: Ok(); break;
     case kIdCancel: Cancel(); break;
-    case kIdVersion: Nested([&] { host_.RunAboutBox(hwnd_); }); break;
+    case kIdVersion: Attempt(ui::kAboutOpenFailed, [&] { Nested([&] { host_.RunAboutBox(hwnd_); }); }); break;
     default: break;
   }
 }
@@ -325,9 +343,8 @@ void SettingsScreen::Close() {
   if (nested_loops_ > 0) return;  // one of the screen's boxes is up: it is answered first
   host_.Shared().blnBusy = false;
   host_.PutBackCutout();
-  HWND owner = owner_;
-  DestroyWindow(hwnd_);  // deletes this
-  DestroyWindow(owner);
+  UniqueWindow owner = std::move(owner_);  // goes after the screen, not while it goes
+  DestroyWindow(hwnd_);                    // deletes this
 }
 
 LRESULT CALLBACK SettingsScreen::ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
@@ -359,8 +376,15 @@ void OpenSettingsScreen(HINSTANCE instance, SettingsScreenHost& host) {
   // The common controls are loaded when the first screen that uses them opens, not at start.
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  auto* screen = new SettingsScreen(instance, host);  // deleted with its window
-  screen->Open();
+  auto screen = std::make_unique<SettingsScreen>(instance, host);
+  try {
+    screen->Open();
+  } catch (const ActionFailed&) {
+    // Nothing of the screen is left; the caller puts back what opening it had changed.
+    ShowMessageBox(nullptr, ui::kSettingsOpenFailed, ui::kTitleError, MB_OK);
+    throw;
+  }
+  screen.release();  // deleted with its window
 }
 
 bool BringSettingsScreenForward() {

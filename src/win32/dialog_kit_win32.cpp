@@ -6,7 +6,9 @@
 #include <cmath>
 #include <memory>
 
+#include "core/ui_strings.h"
 #include "win32/font_face_win32.h"
+#include "win32/message_box_win32.h"
 #include "win32/window_proc_win32.h"
 
 namespace petariko::dialog {
@@ -24,10 +26,6 @@ UINT DpiOf(HWND hwnd) {
   return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
-namespace {
-
-// Registers a class of these hand-made windows once per run: an arrow cursor and no background
-// brush, since each paints its own in WM_ERASEBKGND.
 void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
@@ -38,12 +36,14 @@ void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC pr
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = name;
-  Check(RegisterClassExW(&wc), "RegisterClassExW");
+  CheckCall("RegisterClassExW", [&] { return RegisterClassExW(&wc); });
 }
 
 HINSTANCE InstanceOf(HWND window) {
   return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
 }
+
+namespace {
 
 // Sizes a fixed-border window so that its client area is width x height twips, and centres it
 // on `over` (or on the monitor's work area when null).
@@ -76,66 +76,7 @@ UniqueFont MakeFont(double points, bool bold, bool underline, UINT dpi) {
   lf.lfCharSet = SHIFTJIS_CHARSET;
   lf.lfQuality = DEFAULT_QUALITY;
   lstrcpynW(lf.lfFaceName, JapaneseFontFace().c_str(), LF_FACESIZE);
-  return UniqueFont(Check(CreateFontIndirectW(&lf), "CreateFontIndirectW"));
-}
-
-LRESULT HandleFrame(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* look = reinterpret_cast<FrameLook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  switch (message) {
-    case WM_NCCREATE: {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-      break;
-    }
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      ScopedPaint paint(hwnd);
-      if (!look) return 0;
-      HDC dc = paint.get();
-      RECT client{};
-      GetClientRect(hwnd, &client);
-      UniqueBrush back(CreateSolidBrush(look->back));
-      FillRect(dc, &client, back.get());
-      const std::wstring caption = WindowText(hwnd);
-      ScopedSelect font(dc, look->caption_font ? look->caption_font : GetStockObject(DEFAULT_GUI_FONT));
-      SIZE text{};
-      GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
-      if (look->border) {
-        RECT edge = client;
-        edge.top = caption.empty() ? 0 : text.cy / 2;
-        DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
-      }
-      if (!caption.empty()) {
-        const int x = Twips(120, DpiOf(hwnd));
-        RECT behind{x - 2, 0, x + text.cx + 2, text.cy};
-        FillRect(dc, &behind, back.get());
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, look->caption_colour);
-        TextOutW(dc, x, 0, caption.c_str(), static_cast<int>(caption.size()));
-      }
-      UniqueBrush outline(CreateSolidBrush(kBlack));
-      for (const RECT& r : look->outlines) FrameRect(dc, &r, outline.get());
-      return 0;
-    }
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_DRAWITEM:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-      // The form, not the frame, owns the behaviour of the controls inside the frame.
-      return SendMessageW(GetParent(hwnd), message, wparam, lparam);
-    default:
-      break;
-  }
-  return DefWindowProcW(hwnd, message, wparam, lparam);
-}
-
-LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  return Guarded([&] { return HandleFrame(hwnd, message, wparam, lparam); });
+  return UniqueFont(CheckCall("CreateFontIndirectW", [&] { return CreateFontIndirectW(&lf); }));
 }
 
 }  // namespace
@@ -168,7 +109,7 @@ void LayoutPass::Place(HWND control, int left, int top, int width, int height, H
     lf.lfWidth = std::max<LONG>(1, MulDiv(metrics.tmAveCharWidth, room, width_used));
     // Scaled glyph widths round; narrow a little more until the text really fits.
     for (int attempt = 0; attempt < 8; ++attempt) {
-      UniqueFont narrow(Check(CreateFontIndirectW(&lf), "CreateFontIndirectW(narrow)"));
+      UniqueFont narrow(CheckCall("CreateFontIndirectW(narrow)", [&] { return CreateFontIndirectW(&lf); }));
       width_used = measure(narrow.get(), nullptr);
       if (attempt == 0) {
         fonts_.push_back(std::move(narrow));
@@ -194,18 +135,11 @@ void LayoutPass::Place(HWND control, int left, int top, int width, int height, H
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), FALSE);
 }
 
-HWND CreateFrame(HWND parent, const wchar_t* caption, int id, FrameLook* look) {
-  RegisterWindowClassOnce(InstanceOf(parent), kFrameClass, FrameProc);
-  return Check(CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption,
-                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), InstanceOf(parent), look),
-               "CreateWindowExW(frame)");
-}
-
 HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD ex_style) {
-  return Check(CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), InstanceOf(parent), nullptr),
-               "CreateWindowExW(control)");
+  return CheckCall("CreateWindowExW(control)", [&] {
+    return CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), InstanceOf(parent), nullptr);
+  });
 }
 
 void MoveChild(HWND child, const RECT& r) {
@@ -214,11 +148,13 @@ void MoveChild(HWND child, const RECT& r) {
 
 namespace {
 
-// A form carries its default button's id under this property, so that the message loops can
-// tell the forms apart from other windows.
-constexpr wchar_t kDefaultIdProp[] = L"PetarikoDefaultId";
+// A form carries this property, so that the message loops can tell the forms apart from other
+// windows: its default button's id (0 for none) in the low word, a mark in the high word.
+constexpr wchar_t kFormProp[] = L"PetarikoForm";
+constexpr INT_PTR kFormMark = 0x10000;
 
-int DefaultIdOf(HWND window) { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, kDefaultIdProp))); }
+bool IsForm(HWND window) { return GetPropW(window, kFormProp) != nullptr; }
+int DefaultIdOf(HWND window) { return LOWORD(reinterpret_cast<INT_PTR>(GetPropW(window, kFormProp))); }
 
 bool IsPushButton(HWND control) {
   wchar_t cls[16] = {};
@@ -227,22 +163,20 @@ bool IsPushButton(HWND control) {
   return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_OWNERDRAW;
 }
 
-// The button Enter presses: the focused push button, else the window's default one.
+// The button Enter presses: the focused push button, else the window's default one (or none).
 int EnterTarget(HWND window) {
   HWND focus = GetFocus();
   return IsChild(window, focus) && IsPushButton(focus) ? GetDlgCtrlID(focus) : DefaultIdOf(window);
 }
 
-// Whether Enter would press this button. Where the focus goes decides whether the default button
-// (a direct child of the window) is framed, so every focus change of a button redraws it too.
+// Whether Enter would press this button.
 bool IsFramedAsDefault(const DRAWITEMSTRUCT& item) {
   HWND button = item.hwndItem;
   HWND window = GetAncestor(button, GA_ROOT);
-  const int default_id = DefaultIdOf(window);
-  if (default_id == 0) return false;
-  HWND fixed = GetDlgItem(window, default_id);
-  if (item.itemAction == ODA_FOCUS && fixed && fixed != button) InvalidateRect(fixed, nullptr, FALSE);
   if (item.itemState & ODS_FOCUS) return true;
+  const int default_id = DefaultIdOf(window);
+  HWND fixed = default_id ? GetDlgItem(window, default_id) : nullptr;
+  if (!fixed) return false;
   // While this button hands the focus on, the focus may still read as its own.
   HWND focus = GetFocus();
   return button == fixed && !(focus != button && IsChild(window, focus) && IsPushButton(focus));
@@ -288,15 +222,27 @@ Form::~Form() {
 void Form::Create(const Look& look, HWND owner, HWND over) {
   RegisterWindowClassOnce(instance_, look.class_name, MemberWindowProc<Form, &Form::hwnd_, &Form::Handle>);
   const DWORD ex_style = WS_EX_CONTROLPARENT | (look.modal_frame ? WS_EX_DLGMODALFRAME : 0);
-  window_.reset(Check(CreateWindowExW(ex_style, look.class_name, look.caption,
-                                      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, 100, 100, owner,
-                                      nullptr, instance_, this),
-                      "CreateWindowExW(form)"));
-  CreateControls();
-  Check(SetPropW(hwnd_, kDefaultIdProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(look.default_id))), "SetPropW");
-  ApplyLayout(DpiOf(hwnd_));
+  window_.reset(CheckCall("CreateWindowExW(form)", [&] {
+    return CreateWindowExW(ex_style, look.class_name, look.caption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                           0, 0, 100, 100, owner, nullptr, instance_, this);
+  }));
+  try {
+    CreateControls();
+    CheckCall("SetPropW", [&] {
+      return SetPropW(hwnd_, kFormProp, reinterpret_cast<HANDLE>(kFormMark | look.default_id));
+    });
+    ApplyLayout(DpiOf(hwnd_));
+  } catch (...) {
+    // A half-made form leaves nothing behind: its window goes with its controls, quietly.
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    RemovePropW(hwnd_, kFormProp);
+    window_.reset();
+    throw;
+  }
   PlaceWindow(hwnd_, look.width_twips, look.height_twips, over);
 }
+
+void Form::TellFailure(const std::wstring& text) { ShowMessageBox(hwnd_, text, ui::kTitleError, MB_OK); }
 
 void Form::Show(HWND focus) {
   ShowWindow(hwnd_, SW_SHOW);
@@ -329,7 +275,14 @@ void Form::RunModal(HWND owner) {
 
 void Form::ApplyLayout(UINT dpi) {
   LayoutPass pass(dpi);
-  Layout(pass);
+  try {
+    Layout(pass);
+  } catch (...) {
+    // Some controls may hold the new fonts already: old and new stay until the form goes.
+    for (UniqueFont& font : pass.TakeFonts()) fonts_.push_back(std::move(font));
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    throw;
+  }
   fonts_ = pass.TakeFonts();  // the old DPI's fonts go only now that no control holds them
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -358,11 +311,12 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return reinterpret_cast<LRESULT>(back_brush_.get());
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-      if (item.CtlType == ODT_BUTTON) {
-        DrawColourButton(item, kLightOrange);
-      } else {
-        DrawOwnItem(item);
-      }
+      // Where the focus goes decides whether the default button (a direct child of the form) is
+      // framed, so every focus change redraws it too.
+      const int default_id = DefaultIdOf(hwnd_);
+      HWND fixed = default_id ? GetDlgItem(hwnd_, default_id) : nullptr;
+      if (item.itemAction == ODA_FOCUS && fixed && fixed != item.hwndItem) InvalidateRect(fixed, nullptr, FALSE);
+      if (!DrawOwnItem(item)) DrawColourButton(item, kLightOrange);
       return TRUE;
     }
     case WM_COMMAND:
@@ -375,14 +329,20 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       OnClose();
       return 0;
     case WM_DPICHANGED: {
-      ApplyLayout(HIWORD(wparam));
-      const RECT* r = reinterpret_cast<const RECT*>(lparam);  // the system's suggestion
-      SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      const RECT r = *reinterpret_cast<const RECT*>(lparam);  // the system's suggestion
+      try {
+        ApplyLayout(HIWORD(wparam));
+      } catch (const ActionFailed&) {
+        // The form stays as it is, its edits included, at the size it had.
+        TellFailure(ui::kRelayoutFailed);
+        return 0;
+      }
+      SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
     case DM_GETDEFID:
       // IsDialogMessage asks which button Enter presses; the owner-drawn buttons cannot say.
+      // A form without a default button answers 0, which no command of a form takes.
       return MAKELRESULT(EnterTarget(hwnd_), DC_HASDEFID);
     case WM_ACTIVATE:
       // The focus returns to its control when the form is activated again.
@@ -398,7 +358,7 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // The window is gone with this message; the form may go with it.
       const HWND hwnd = hwnd_;
       window_.release();
-      RemovePropW(hwnd, kDefaultIdProp);
+      RemovePropW(hwnd, kFormProp);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       OnFinalMessage();
       return DefWindowProcW(hwnd, message, wparam, lparam);
@@ -415,7 +375,7 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 bool TranslateDialogMessage(MSG& message) {
   if (!message.hwnd) return false;
   HWND root = GetAncestor(message.hwnd, GA_ROOT);
-  if (!root || DefaultIdOf(root) == 0 || !IsWindowEnabled(root)) return false;
+  if (!root || !IsForm(root) || !IsWindowEnabled(root)) return false;
   return IsDialogMessageW(root, &message) != FALSE;
 }
 
@@ -436,7 +396,7 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-bool ShellOpen(HWND owner, const std::wstring& target) {
+void ShellOpen(HWND owner, const std::wstring& target) {
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   // NOASYNC: the call returns only when the shell is done, since nothing pumps for it after.
@@ -445,7 +405,7 @@ bool ShellOpen(HWND owner, const std::wstring& target) {
   info.lpVerb = L"open";
   info.lpFile = target.c_str();
   info.nShow = SW_SHOWNORMAL;
-  return ShellExecuteExW(&info) != FALSE;
+  CheckCall("ShellExecuteExW", [&] { return ShellExecuteExW(&info); });
 }
 
 }  // namespace petariko::dialog

@@ -25,6 +25,11 @@ RECT TwipsRect(int left, int top, int width, int height, UINT dpi);
 
 UINT DpiOf(HWND hwnd);
 
+// Registers a class of these hand-made windows once per run: an arrow cursor and no background
+// brush, since each paints its own in WM_ERASEBKGND.
+void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC proc);
+HINSTANCE InstanceOf(HWND window);
+
 // One layout of a form at one DPI. The fonts it makes stay until the next layout has given
 // every control its own, so that no control is left holding a deleted font.
 class LayoutPass {
@@ -49,20 +54,6 @@ class LayoutPass {
   UINT dpi_;
   std::vector<UniqueFont> fonts_;
 };
-
-// A VB-style frame: a container control that paints its own background, an etched border
-// with its caption in the given font and colour, and optional outline rectangles ("shapes").
-// It passes the notifications of the controls inside it on to its parent.
-struct FrameLook {
-  COLORREF back = kLightYellow;
-  COLORREF caption_colour = kBlue;
-  HFONT caption_font = nullptr;
-  bool border = true;
-  std::vector<RECT> outlines;  // in client pixels, drawn in black
-};
-inline constexpr wchar_t kFrameClass[] = L"PetarikoFrame";
-// `look` must outlive the window.
-HWND CreateFrame(HWND parent, const wchar_t* caption, int id, FrameLook* look);
 
 // Child control creation with the caption as window text.
 HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
@@ -91,7 +82,8 @@ class Form {
   virtual ~Form();
 
   // Makes the window, owned by `owner`, with its controls laid out at its DPI, centred on
-  // `over` (or on the monitor's work area when null). What was made goes again when it fails.
+  // `over` (or on the monitor's work area when null). When a call is refused, what was made
+  // goes again and the failure is thrown on.
   void Create(const Look& look, HWND owner, HWND over);
   // Shows the window in front, with the focus on `focus` (null: the first tab stop).
   void Show(HWND focus);
@@ -99,6 +91,19 @@ class Form {
   void RunModal(HWND owner);
   void Finish() { finished_ = true; }
   bool finished() const { return finished_; }
+
+  // Runs one action of the form. When a call it makes is refused, the action ends there with
+  // `failed` in a box over the form, and the form stays open as it is.
+  template <typename Body>
+  void Attempt(const std::wstring& failed, Body&& body) {
+    try {
+      body();
+    } catch (const ActionFailed&) {
+      TellFailure(failed);
+    }
+  }
+  // A box titled "エラー" over the form.
+  virtual void TellFailure(const std::wstring& text);
 
   // The form's own part.
   virtual void CreateControls() = 0;
@@ -108,8 +113,9 @@ class Form {
   virtual void OnClose() { Finish(); }
   // Label and option text; the background is the form's yellow.
   virtual COLORREF TextColour(HWND) const { return kBlack; }
-  // Owner-drawn items other than push buttons, which are drawn flat in orange.
-  virtual void DrawOwnItem(const DRAWITEMSTRUCT&) {}
+  // An owner-drawn item the form draws itself: true when it did. The rest are push buttons, drawn
+  // flat in orange.
+  virtual bool DrawOwnItem(const DRAWITEMSTRUCT&) { return false; }
   virtual void OnNotify(const NMHDR&) {}
   // Any other message: true when the form handled it, with `result`.
   virtual bool OnOtherMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
@@ -145,7 +151,8 @@ bool BringForward(HWND window);
 // Window text as a string.
 std::wstring WindowText(HWND hwnd);
 
-// Opens a document, folder or URL with the shell's default program.
-bool ShellOpen(HWND owner, const std::wstring& target);
+// Opens a document, folder or URL with the shell's default program; Win32Error when the shell
+// refuses (no program for it, a file that is not there).
+void ShellOpen(HWND owner, const std::wstring& target);
 
 }  // namespace petariko::dialog

@@ -81,7 +81,7 @@ using UniqueGlobal = UniqueHandle<GlobalMemoryTraits>;
 // A window's (or the screen's, with nullptr) device context from GetDC, released on scope exit.
 class ScopedGetDc {
  public:
-  explicit ScopedGetDc(HWND hwnd) : hwnd_(hwnd), dc_(Check(GetDC(hwnd), "GetDC")) {}
+  explicit ScopedGetDc(HWND hwnd) : hwnd_(hwnd), dc_(CheckCall("GetDC", [&] { return GetDC(hwnd); })) {}
   ScopedGetDc(const ScopedGetDc&) = delete;
   ScopedGetDc& operator=(const ScopedGetDc&) = delete;
   ~ScopedGetDc() { ReleaseDC(hwnd_, dc_); }
