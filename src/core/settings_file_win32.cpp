@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "core/atomic_file_win32.h"
+#include "win32/atomic_file_win32.h"
 #include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
 #include "win32/handles_win32.h"

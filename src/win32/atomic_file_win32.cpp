@@ -1,4 +1,4 @@
-#include "core/atomic_file_win32.h"
+#include "win32/atomic_file_win32.h"
 
 #include <windows.h>
 
