@@ -30,7 +30,8 @@ using bench_kit::NowMs;
 // A frozen screen held in memory, with the varied content of the end-to-end pattern.
 class MemoryScreen : public petariko::FrozenImage {
  public:
-  MemoryScreen(int width, int height) : width_(width), height_(height), bgr_(static_cast<std::size_t>(width) * height * 3) {
+  MemoryScreen(int width, int height)
+      : width_(width), height_(height), bgr_(static_cast<std::size_t>(width) * height * 3) {
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
         std::uint8_t* p = &bgr_[(static_cast<std::size_t>(y) * width + x) * 3];
@@ -105,8 +106,8 @@ int wmain(int argc, wchar_t** argv) {
         kWidth, kHeight, outline, [&](int y, std::uint8_t* bgr) { screen.ReadRow(0, y, kWidth, bgr); }, v5, dib);
     bitmaps.push_back(NowMs() - bitmaps_start);
     const double start = NowMs();
-    petariko::UniqueGlobal png = petariko::EncodePng(
-        kWidth, kHeight, [&](int y) { return petariko::DibV5Row(v5, kWidth, kHeight, y); });
+    petariko::UniqueGlobal png =
+        petariko::EncodePng(kWidth, kHeight, [&](int y) { return petariko::DibV5Row(v5, kWidth, kHeight, y); });
     encodes.push_back(NowMs() - start);
     png_bytes = png ? GlobalSize(png.get()) : 0;
     petariko::UniqueGlobal dibv5_block = BlockOf(v5), dib_block = BlockOf(dib);
@@ -123,8 +124,8 @@ int wmain(int argc, wchar_t** argv) {
   std::fprintf(out,
                "{\"width\":%d,\"height\":%d,\"repeats\":%d,\"encode_ms\":%.3f,\"handover_ms\":%.3f,"
                "\"copy_ms\":%.3f,\"bitmaps_ms\":%.3f,\"png_bytes\":%zu,\"all_copied\":%s,\"all_handed\":%s}\n",
-               kWidth, kHeight, repeats, Median(encodes), Median(handovers), Median(copies), Median(bitmaps),
-               png_bytes, all_copied ? "true" : "false", all_handed ? "true" : "false");
+               kWidth, kHeight, repeats, Median(encodes), Median(handovers), Median(copies), Median(bitmaps), png_bytes,
+               all_copied ? "true" : "false", all_handed ? "true" : "false");
   std::fclose(out);
   return 0;
 }

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "bench_kit.h"
 #include "app/canvas_window_win32.h"
+#include "bench_kit.h"
 #include "core/trace.h"
 #include "core/watcher.h"
 #include "cutout/clipboard_win32.h"
@@ -89,8 +89,8 @@ class PlainPopup {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kClass;
     RegisterClassExW(&wc);
-    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClass, L"", WS_POPUP, left, top, width, height,
-                            nullptr, nullptr, wc.hInstance, picture);
+    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClass, L"", WS_POPUP, left, top, width, height, nullptr,
+                            nullptr, wc.hInstance, picture);
   }
   ~PlainPopup() {
     DestroyWindow(hwnd_);
@@ -115,8 +115,7 @@ class PlainPopup {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams));
         break;
-      case WM_ERASEBKGND:
-        return 1;
+      case WM_ERASEBKGND: return 1;
       case WM_PAINT: {
         PAINTSTRUCT paint;
         BeginPaint(hwnd, &paint);
@@ -294,9 +293,8 @@ int wmain(int argc, wchar_t** argv) {
                "\"save_image_ms\":%.3f,\"save_replace_ms\":%.3f,\"encode_ms\":%.3f,\"save_menu_ms\":%.3f,"
                "\"bytes\":%zu}\n",
                width, height, repeats, Median(floor_blits), Median(floor_copy_shows), Median(floor_shows),
-               Median(freezes), Median(covers), Median(captures),
-               Median(shows), Median(floor_writes), Median(save_images), Median(save_replaces), Median(encodes),
-               Median(save_menus), bytes);
+               Median(freezes), Median(covers), Median(captures), Median(shows), Median(floor_writes),
+               Median(save_images), Median(save_replaces), Median(encodes), Median(save_menus), bytes);
   std::fclose(out);
   return 0;
 }

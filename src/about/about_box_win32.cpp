@@ -8,10 +8,10 @@
 
 #include "about/help.h"
 #include "core/ui_strings.h"
-#include "win32/handles_win32.h"
 #include "res/resource.h"
 #include "win32/dialog_frame_win32.h"
 #include "win32/dialog_kit_win32.h"
+#include "win32/handles_win32.h"
 
 namespace petariko {
 namespace {
@@ -64,15 +64,15 @@ void AboutBox::CreateControls() {
   icon_ = dialog::CreateChild(hwnd_, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE, kIdLabel);
   title_ = dialog::CreateChild(hwnd_, L"STATIC", ui::kAboutTitleLine, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdLabel);
   frame_ = dialog::CreateFrame(hwnd_, L"", kIdFrame, &frame_look_);
-  const std::wstring texts[] = {ui::kAboutAuthor, MakerName(), ui::kAboutHomepage,
+  const std::wstring texts[] = {ui::kAboutAuthor, MakerName(),    ui::kAboutHomepage,
                                 MakerHomepage(),  ui::kAboutMail, MakerMail()};
   for (size_t i = 0; i < labels_.size(); ++i) {
     // The links are buttons drawn as links, so that Tab reaches them and Enter or Space opens them.
     const bool link = (i == 3 || i == 5);
-    labels_[i] = link ? dialog::CreateChild(frame_, L"BUTTON", texts[i].c_str(), WS_TABSTOP | BS_OWNERDRAW,
-                                            i == 3 ? kIdHomepage : kIdMail)
-                      : dialog::CreateChild(frame_, L"STATIC", texts[i].c_str(), SS_NOPREFIX | SS_LEFTNOWORDWRAP,
-                                            kIdLabel);
+    labels_[i] =
+        link ? dialog::CreateChild(frame_, L"BUTTON", texts[i].c_str(), WS_TABSTOP | BS_OWNERDRAW,
+                                   i == 3 ? kIdHomepage : kIdMail)
+             : dialog::CreateChild(frame_, L"STATIC", texts[i].c_str(), SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdLabel);
   }
   homepage_ = labels_[3];
   mail_ = labels_[5];

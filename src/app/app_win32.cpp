@@ -5,19 +5,19 @@
 #include "about/about_box_win32.h"
 #include "app/canvas_window_win32.h"
 #include "core/gesture.h"
-#include "win32/dialog_kit_win32.h"
-#include "win32/message_box_win32.h"
 #include "core/settings_file.h"
 #include "core/settings_file_win32.h"
 #include "core/trace.h"
 #include "core/ui_strings.h"
-#include "win32/window_proc_win32.h"
 #include "cutout/clipboard_win32.h"
 #include "cutout/cutout.h"
 #include "cutout/cutout_win32.h"
 #include "launcher/launcher_win32.h"
 #include "res/resource.h"
 #include "settings/settings_screen_win32.h"
+#include "win32/dialog_kit_win32.h"
+#include "win32/message_box_win32.h"
+#include "win32/window_proc_win32.h"
 
 namespace petariko {
 
@@ -51,9 +51,9 @@ struct App::Parts {
     cutout.SetMenuOpener([&app] { app.ShowPopupMenu(); });
   }
 
-  OutlineStore outline;         // ptOutline / intLastPoint, shared by the trace and the cut-out
+  OutlineStore outline;  // ptOutline / intLastPoint, shared by the trace and the cut-out
   MessageBoxMessages messages;
-  CanvasWindow canvas;          // the frozen screen while tracing, then the cut-out window
+  CanvasWindow canvas;  // the frozen screen while tracing, then the cut-out window
   ShellProgramLauncher launcher;
   GestureRecognizer gesture;
   Trace trace;
@@ -73,9 +73,9 @@ App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
   wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO));
   Check(RegisterClassExW(&wc), "RegisterClassExW");
   // Never shown; a tool window so that it has no task-bar button.
-  host_.reset(Check(CreateWindowExW(WS_EX_TOOLWINDOW, kHostClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                    instance_, this),
-                    "CreateWindowExW"));
+  host_.reset(
+      Check(CreateWindowExW(WS_EX_TOOLWINDOW, kHostClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, this),
+            "CreateWindowExW"));
   taskbar_created_message_ = RegisterWindowMessageW(L"TaskbarCreated");
 
   tray_image_ = LoadTrayImage();
@@ -133,7 +133,9 @@ void App::ScheduleTrayRetry(bool added) {
   }
 }
 
-bool App::WriteSettingsFile(HWND owner) { return WriteSettingsFileOrTell(owner, SettingsFilePath(program_dir_), settings_); }
+bool App::WriteSettingsFile(HWND owner) {
+  return WriteSettingsFileOrTell(owner, SettingsFilePath(program_dir_), settings_);
+}
 
 void App::PutBackCutout() {
   if (shared_.blnCutShown) parts_->cutout.PutBack();
@@ -146,8 +148,8 @@ void App::ShowPopupMenu() {
   GetCursorPos(&at);
   // The menu closes properly when the user clicks elsewhere only if its owner is foreground.
   SetForegroundWindow(host_.get());
-  const UINT chosen = static_cast<UINT>(TrackPopupMenu(pmenu_, TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD,
-                                                       at.x, at.y, 0, host_.get(), nullptr));
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(pmenu_, TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, host_.get(), nullptr));
   // The menu's loop may have run the program's end (a close request, the session ending).
   if (!host_) return;
   PostMessageW(host_.get(), WM_NULL, 0, 0);
@@ -162,12 +164,8 @@ LRESULT App::HandleHostMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == kWatcherTimer) OnTick();
       if (wparam == kTrayRetryTimer) ScheduleTrayRetry(tray_.Readd());
       return 0;
-    case kTrayCallbackMessage:
-      OnTrayNotify(LOWORD(lparam));
-      return 0;
-    case WM_DPICHANGED:
-      ReloadTrayImage();
-      return 0;
+    case kTrayCallbackMessage: OnTrayNotify(LOWORD(lparam)); return 0;
+    case WM_DPICHANGED: ReloadTrayImage(); return 0;
     case WM_SYSCOMMAND:
       // Alt+F4 while the hidden host is the active window (after its menu) is not the user
       // asking to quit: only the menu's question ends the program.
@@ -177,15 +175,12 @@ LRESULT App::HandleHostMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // Only the program's own end closes the host: a close request ends it cleanly.
       EndProgram();
       return 0;
-    case WM_QUERYENDSESSION:
-      return TRUE;
+    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
       // The process may be ended as soon as this returns: leave no icon behind.
       if (wparam) EndProgram();
       return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     default:
       if (message == taskbar_created_message_ && message != 0) {
         // A new task bar (after the shell restarted) at a DPI of its own.

@@ -8,11 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "settings/settings_screen_host_win32.h"
 #include "core/settings_store.h"
 #include "core/tray_retry.h"
 #include "core/tray_win32.h"
 #include "core/watcher.h"
+#include "settings/settings_screen_host_win32.h"
 #include "win32/cursor_win32.h"
 #include "win32/handles_win32.h"
 

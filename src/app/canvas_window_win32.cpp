@@ -65,8 +65,8 @@ UniqueWindow CanvasWindow::CreateCanvas() {
   Check(RegisterClassExW(&wc), "RegisterClassExW");
   // No border or caption, so the client area starts at the window's corner; a tool window has
   // no task-bar button.
-  UniqueWindow window(Check(CreateWindowExW(WS_EX_TOOLWINDOW, kCanvasClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                            nullptr, instance_, this),
+  UniqueWindow window(Check(CreateWindowExW(WS_EX_TOOLWINDOW, kCanvasClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                            instance_, this),
                             "CreateWindowExW"));
   // No IME: with the Japanese one on, the keys of the frozen screen and the cut-out would
   // otherwise go to the IME's composition instead of arriving as themselves.
@@ -114,8 +114,7 @@ void CanvasWindow::Freeze() {
   frozen_.Resize(screen.get(), desktop.width(), desktop.height());
   // Copied from the desktop's corner, where the window's client area starts, so the frozen
   // picture lies exactly over what it shows.
-  Check(BitBlt(frozen_.dc(), 0, 0, frozen_.width(), frozen_.height(), screen.get(), desktop.left, desktop.top,
-               SRCCOPY),
+  Check(BitBlt(frozen_.dc(), 0, 0, frozen_.width(), frozen_.height(), screen.get(), desktop.left, desktop.top, SRCCOPY),
         "BitBlt");
   origin_ = desktop.corner();
   // The frozen bits are read directly by a save; nothing draws on them after this.
@@ -347,8 +346,7 @@ void CanvasWindow::ReadRow(int screen_x, int screen_y, int width, std::uint8_t* 
 LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   const Point client{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;  // the paint covers everything
+    case WM_ERASEBKGND: return 1;  // the paint covers everything
     case WM_PAINT:
       // After a paint that failed part-way the whole window is drawn, not only what the system
       // asks for now; the failed one is retried once at once, later ones wait for the next paint.
@@ -378,9 +376,7 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
       if (holds_cutout_) shape_.OnCursorOver();
       if (cutout_) cutout_->OnMouseMove(HeldButtons(wparam));
       return 0;
-    case WM_MOUSELEAVE:
-      shape_.OnCursorLeft();
-      return 0;
+    case WM_MOUSELEAVE: shape_.OnCursorLeft(); return 0;
     case WM_CAPTURECHANGED:
       if (shared_thread_ != 0) AttachThreadInput(GetCurrentThreadId(), std::exchange(shared_thread_, 0), FALSE);
       return 0;
@@ -411,10 +407,8 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
       // Alt+F4 erases the cut-out; the window itself lives as long as the program.
       if (cutout_) cutout_->OnClose();
       return 0;
-    case WM_GETDPISCALEDSIZE:
-      return TRUE;  // the size stays: a cut-out shows its pixels one to one on any monitor
-    case WM_DPICHANGED:
-      return 0;  // the suggested size is ignored for the same reason
+    case WM_GETDPISCALEDSIZE: return TRUE;  // the size stays: a cut-out shows its pixels one to one on any monitor
+    case WM_DPICHANGED: return 0;           // the suggested size is ignored for the same reason
     case WM_DISPLAYCHANGE:
       // A trace finishes on the picture it has; a shown cut-out must stay reachable.
       try {
@@ -423,8 +417,7 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
         // Left where it is; a drag or the menu's erase still reaches it.
       }
       return 0;
-    default:
-      return DefWindowProcW(hwnd(), message, wparam, lparam);
+    default: return DefWindowProcW(hwnd(), message, wparam, lparam);
   }
 }
 

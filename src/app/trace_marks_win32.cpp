@@ -40,9 +40,9 @@ void TraceMarks::LoadImages(int side) {
   // Both are had before either is replaced, so that a failure keeps the last trace's pair.
   UniqueIcon icon(static_cast<HICON>(
       Check(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PETARIKO), IMAGE_ICON, side, side, 0), "LoadImageW icon")));
-  UniqueBitmap arrows(static_cast<HBITMAP>(Check(
-      LoadImageW(instance_, MAKEINTRESOURCEW(ArrowStripResource(side)), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION),
-      "LoadImageW arrows")));
+  UniqueBitmap arrows(static_cast<HBITMAP>(
+      Check(LoadImageW(instance_, MAKEINTRESOURCEW(ArrowStripResource(side)), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION),
+            "LoadImageW arrows")));
   const HGDIOBJ previous = SelectObject(arrows_dc_.get(), arrows.get());
   if (!arrows_previous_) arrows_previous_ = previous;
   icon_ = std::move(icon);

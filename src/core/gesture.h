@@ -39,8 +39,7 @@ Point ArrowCellPosition(int slot, Point monitor_corner, int dpi);
 // Form1's gesture state; the trace calls it through GestureHooks.
 class GestureRecognizer : public GestureHooks {
  public:
-  GestureRecognizer(const SettingsStore& settings, GestureSurface& surface,
-                    ProgramLauncher& launcher)
+  GestureRecognizer(const SettingsStore& settings, GestureSurface& surface, ProgramLauncher& launcher)
       : settings_(settings), surface_(surface), launcher_(launcher) {}
 
   void OnPointStored(Point previous, Point newest) override;

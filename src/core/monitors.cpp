@@ -64,8 +64,8 @@ Rect OutlinePiece(std::span<const Point> outline, const Rect& frozen) {
     bounds.right = std::max(bounds.right, p.x);
     bounds.bottom = std::max(bounds.bottom, p.y);
   }
-  return {std::max(bounds.left, frozen.left), std::max(bounds.top, frozen.top),
-          std::min(bounds.right, frozen.right), std::min(bounds.bottom, frozen.bottom)};
+  return {std::max(bounds.left, frozen.left), std::max(bounds.top, frozen.top), std::min(bounds.right, frozen.right),
+          std::min(bounds.bottom, frozen.bottom)};
 }
 
 }  // namespace petariko

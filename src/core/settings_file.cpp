@@ -131,8 +131,8 @@ std::wstring SettingsFilePath(std::wstring_view program_dir) {
 
 std::string FormatNumber(long long value) {
   std::string text = value < 0 ? "-" : " ";
-  const unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
-                                                 : static_cast<unsigned long long>(value);
+  const unsigned long long magnitude =
+      value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
   text += std::to_string(magnitude);
   text += ' ';
   return text;
@@ -140,9 +140,9 @@ std::string FormatNumber(long long value) {
 
 std::string SerializeSettings(const SettingsStore& settings, const AnsiCodec& codec) {
   std::string numbers;
-  for (long long value : {static_cast<long long>(settings.lngCutButton),
-                          static_cast<long long>(settings.lngGestureButton),
-                          static_cast<long long>(settings.intWaitTime)}) {
+  for (long long value :
+       {static_cast<long long>(settings.lngCutButton), static_cast<long long>(settings.lngGestureButton),
+        static_cast<long long>(settings.intWaitTime)}) {
     numbers += FormatNumber(value);
     numbers += kLineEnd;
   }

@@ -4,26 +4,26 @@
 
 #include <vector>
 
-#include "win32/atomic_file_win32.h"
-#include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
+#include "win32/atomic_file_win32.h"
 #include "win32/handles_win32.h"
+#include "win32/message_box_win32.h"
 
 namespace petariko {
 
 namespace {
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-  UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueKernelHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
   LARGE_INTEGER size{};
   // A settings file is a few kilobytes; anything huge is not one.
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (64LL << 20)) return std::nullopt;
   std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
   DWORD read = 0;
-  if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                         read != bytes.size())) {
+  if (!bytes.empty() &&
+      (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())) {
     return std::nullopt;
   }
   return bytes;

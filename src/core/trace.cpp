@@ -64,8 +64,8 @@ bool EnclosesNothing(std::span<const Point> outline) {
     if (b == a) continue;
     // 64-bit: screen coordinates of large desktops overflow 32-bit products.
     for (const Point& c : outline) {
-      const long long cross = static_cast<long long>(b.x - a.x) * (c.y - a.y) -
-                              static_cast<long long>(b.y - a.y) * (c.x - a.x);
+      const long long cross =
+          static_cast<long long>(b.x - a.x) * (c.y - a.y) - static_cast<long long>(b.y - a.y) * (c.x - a.x);
       if (cross != 0) return false;
     }
     return true;

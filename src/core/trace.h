@@ -31,9 +31,7 @@ struct OutlineStore {
     intLastPoint = 0;
   }
   // Points 0..intLastPoint.
-  std::span<const Point> Points() const {
-    return {ptOutline.data(), static_cast<std::size_t>(intLastPoint) + 1};
-  }
+  std::span<const Point> Points() const { return {ptOutline.data(), static_cast<std::size_t>(intLastPoint) + 1}; }
 };
 
 // The trace colours: one generator with a fixed seed, never reseeded, so every run draws the
@@ -87,8 +85,8 @@ class Trace : public TraceHandler {
   // Where a finished cut-out lands relative to where it was drawn.
   static constexpr int kCutoutOffset = 10;
 
-  Trace(OutlineStore& outline, SharedState& shared, FrozenScreenWindow& window,
-        GestureHooks& gesture, UserMessages& messages)
+  Trace(OutlineStore& outline, SharedState& shared, FrozenScreenWindow& window, GestureHooks& gesture,
+        UserMessages& messages)
       : outline_(outline), shared_(shared), window_(window), gesture_(gesture), messages_(messages) {}
 
   bool IsTracing() const override { return blnTracing_; }

@@ -38,8 +38,7 @@ inline constexpr wchar_t kFirstStartText[] =
 // Settings file problems
 inline constexpr wchar_t kSettingsUnreadable[] = L"設定ファイルを読み込めません。";
 inline constexpr wchar_t kSettingsUnwritable[] = L"設定ファイルを保存できませんでした。";
-inline constexpr wchar_t kSettingsKeptForRun[] =
-    L"新しい設定はペタリコを終了するまで有効です。";
+inline constexpr wchar_t kSettingsKeptForRun[] = L"新しい設定はペタリコを終了するまで有効です。";
 inline constexpr wchar_t kSettingsCannotOpen[] = L"ファイルを開けません。";
 inline constexpr wchar_t kSettingsCannotCreate[] = L"ファイルを作成できません。";
 inline constexpr wchar_t kSettingsTooFewLines[] = L" 行しかありません（63 行必要です）。";

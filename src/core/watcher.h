@@ -59,8 +59,7 @@ class Watcher {
   // The hold count stops here rather than overflowing its 16 bits.
   static constexpr int kHoldCountLimit = 32767;
 
-  Watcher(const SettingsStore& settings, const SharedState& shared, InputPort& input,
-          TraceHandler& trace)
+  Watcher(const SettingsStore& settings, const SharedState& shared, InputPort& input, TraceHandler& trace)
       : settings_(settings), shared_(shared), input_(input), trace_(trace) {}
 
   void Tick();

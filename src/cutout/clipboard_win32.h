@@ -9,9 +9,9 @@
 #include <functional>
 #include <span>
 
-#include "win32/handles_win32.h"
 #include "core/point.h"
 #include "cutout/cutout.h"
+#include "win32/handles_win32.h"
 
 namespace petariko {
 

@@ -25,9 +25,7 @@ namespace {
 
 // An outline without area gives the window no shape: it shows the whole frozen picture, and a
 // copy or a save takes that picture.
-bool Shaped(const OutlineStore& outline) {
-  return outline.Points().size() >= 3 && !EnclosesNothing(outline.Points());
-}
+bool Shaped(const OutlineStore& outline) { return outline.Points().size() >= 3 && !EnclosesNothing(outline.Points()); }
 
 }  // namespace
 
@@ -134,7 +132,8 @@ void Cutout::Orient(Orientation next) {
     const Point corner = window_.Position();
     const Placement placement{{corner.x + (CurrentZoom().Width() - turned.Width()) / 2,
                                corner.y + (CurrentZoom().Height() - turned.Height()) / 2},
-                              turned.Width(), turned.Height()};
+                              turned.Width(),
+                              turned.Height()};
     window_.Reshape(turned.scale(), next, placement);
   } catch (const ActionFailed&) {
     return;  // the cut-out stays as it was

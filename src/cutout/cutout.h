@@ -113,8 +113,8 @@ SaveRect BoundingRect(const OutlineStore& outline);
 
 class Cutout : public CutoutControl {
  public:
-  Cutout(OutlineStore& outline, SharedState& shared, CutoutWindow& window, SavePathDialog& dialog,
-         FrozenImage& frozen, FileWriter& writer, CutoutClipboard& clipboard, UserMessages& messages)
+  Cutout(OutlineStore& outline, SharedState& shared, CutoutWindow& window, SavePathDialog& dialog, FrozenImage& frozen,
+         FileWriter& writer, CutoutClipboard& clipboard, UserMessages& messages)
       : outline_(outline),
         shared_(shared),
         window_(window),

@@ -68,8 +68,8 @@ void CutoutShape::Reshape(Scale scale, Orientation orientation, const Placement&
   try {
     // A sliver reduced to nothing keeps its previous shape rather than becoming unreachable.
     UniqueRegion region = outline_.size() >= 3 ? OutlineRegion() : UniqueRegion();
-    Check(SetWindowPos(window_, nullptr, placement.top_left.x, placement.top_left.y, placement.width,
-                       placement.height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS),
+    Check(SetWindowPos(window_, nullptr, placement.top_left.x, placement.top_left.y, placement.width, placement.height,
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS),
           "SetWindowPos");
     if (region) {
       try {

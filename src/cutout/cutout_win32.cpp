@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/ui_strings.h"
 #include "win32/atomic_file_win32.h"
 #include "win32/current_directory_win32.h"
-#include "core/ui_strings.h"
 #include "win32/handles_win32.h"
 
 namespace petariko {

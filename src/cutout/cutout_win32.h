@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "cutout/cutout.h"

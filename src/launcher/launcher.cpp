@@ -52,9 +52,7 @@ cExecute::cExecute(LauncherPorts& ports) : ports_(ports), blnTerminate(std::make
 
 cExecute::~cExecute() { *blnTerminate = true; }
 
-bool cExecute::SearchFile(const std::wstring& name, LauncherPorts& ports) {
-  return ports.FindFile(name);
-}
+bool cExecute::SearchFile(const std::wstring& name, LauncherPorts& ports) { return ports.FindFile(name); }
 
 CommandSplit cExecute::Split(const std::wstring& command_line, LauncherPorts& ports) {
   if (SearchFile(command_line, ports)) return {command_line, std::nullopt};
@@ -77,16 +75,14 @@ CommandSplit cExecute::Split(const std::wstring& command_line, LauncherPorts& po
   return {command_line, std::nullopt};
 }
 
-std::optional<std::wstring> cExecute::QuoteParameters(
-    const std::optional<std::wstring>& parameters) {
+std::optional<std::wstring> cExecute::QuoteParameters(const std::optional<std::wstring>& parameters) {
   // With nothing after the file, no parameter is passed: a lone quote would reach the
   // program as a spurious argument.
   if (!parameters) return std::nullopt;
   return L"\"" + *parameters + L"\"";
 }
 
-bool cExecute::ShellX(const std::wstring& command_line, int window_style,
-                      std::uintptr_t owner_window, bool wait) {
+bool cExecute::ShellX(const std::wstring& command_line, int window_style, std::uintptr_t owner_window, bool wait) {
   // Locals only from here on: a wait lets events run that may release this object.
   LauncherPorts& ports = ports_;
   const std::shared_ptr<bool> terminate = blnTerminate;
@@ -95,8 +91,7 @@ bool cExecute::ShellX(const std::wstring& command_line, int window_style,
 
   // A NUL would cut the line short for the system, which would then start something other
   // than what the user was shown; an overlong line is beyond the split.
-  if (command_line.empty() || command_line.size() > kMaxCommandLine ||
-      command_line.find(L'\0') != std::wstring::npos) {
+  if (command_line.empty() || command_line.size() > kMaxCommandLine || command_line.find(L'\0') != std::wstring::npos) {
     return false;
   }
 

@@ -28,9 +28,9 @@ struct ShellRequest {
   std::wstring file;
   // nullopt passes no parameters at all; a value is passed as is (already quoted).
   std::optional<std::wstring> parameters;
-  int show = 0;                  // SW_ show state
-  std::uintptr_t owner = 0;      // owner window, 0 for none
-  bool keep_process = false;     // return the process handle for a wait
+  int show = 0;               // SW_ show state
+  std::uintptr_t owner = 0;   // owner window, 0 for none
+  bool keep_process = false;  // return the process handle for a wait
 };
 
 struct ShellResult {
@@ -73,8 +73,7 @@ class cExecute {
 
   // True when a process was started. With `wait` it returns only after the process ended,
   // or after this object was destroyed by an event handled during the wait.
-  bool ShellX(const std::wstring& command_line, int window_style, std::uintptr_t owner_window,
-              bool wait);
+  bool ShellX(const std::wstring& command_line, int window_style, std::uintptr_t owner_window, bool wait);
 
   // Where the file name of a line ends, asking the file search as ShellX does.
   static CommandSplit Split(const std::wstring& command_line, LauncherPorts& ports);

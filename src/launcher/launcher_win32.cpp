@@ -22,8 +22,7 @@ bool Win32LauncherPorts::FindFile(const std::wstring& name) {
   std::vector<wchar_t> buffer(kSearchBufferLength, L'\0');
   wchar_t* file_part = nullptr;
   // No default extension: "notepad" alone is not a file, so the shell or the plain run decides.
-  return SearchPathW(nullptr, name.c_str(), nullptr, kSearchBufferLength, buffer.data(),
-                     &file_part) != 0;
+  return SearchPathW(nullptr, name.c_str(), nullptr, kSearchBufferLength, buffer.data(), &file_part) != 0;
 }
 
 ShellResult Win32LauncherPorts::ShellOpen(const ShellRequest& request) {
@@ -50,8 +49,8 @@ std::uint32_t Win32LauncherPorts::RunCommandLine(const std::wstring& command_lin
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION info{};
-  if (InjectedFault("CreateProcessW") || !CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info)) {
+  if (InjectedFault("CreateProcessW") ||
+      !CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
     return 0;
   }
   UniqueKernelHandle process(info.hProcess);
@@ -69,9 +68,7 @@ std::optional<std::uint32_t> Win32LauncherPorts::ExitCode(ProcessRef process) {
   return code;
 }
 
-void Win32LauncherPorts::CloseProcess(ProcessRef process) {
-  UniqueKernelHandle closing(ToHandle(process));
-}
+void Win32LauncherPorts::CloseProcess(ProcessRef process) { UniqueKernelHandle closing(ToHandle(process)); }
 
 void Win32LauncherPorts::PumpEvents() {
   MSG message;

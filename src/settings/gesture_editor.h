@@ -26,8 +26,7 @@ enum class EditorCheck { kAccepted, kNeedProgram, kFileMissing };
 class GestureEditor {
  public:
   GestureEditor() = default;
-  GestureEditor(std::wstring path, std::wstring gesture)
-      : path_(std::move(path)), gesture_(std::move(gesture)) {}
+  GestureEditor(std::wstring path, std::wstring gesture) : path_(std::move(path)), gesture_(std::move(gesture)) {}
 
   const std::wstring& path() const { return path_; }
   const std::wstring& gesture() const { return gesture_; }

@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <array>
 
-#include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
-#include "win32/current_directory_win32.h"
-#include "win32/handles_win32.h"
-#include "win32/dialog_kit_win32.h"
 #include "settings/gesture_editor.h"
+#include "win32/current_directory_win32.h"
+#include "win32/dialog_kit_win32.h"
+#include "win32/handles_win32.h"
+#include "win32/message_box_win32.h"
 
 namespace petariko {
 namespace {
@@ -39,8 +39,7 @@ class DiskProbe : public PathProbe {
  public:
   bool Exists(const std::wstring& text) const override {
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileExW(text.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                                     nullptr, 0);
+    HANDLE search = FindFirstFileExW(text.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
     if (search != INVALID_HANDLE_VALUE) {
       FindClose(search);
       return true;
@@ -94,8 +93,8 @@ void GestureEditorWindow::CreateControls() {
   // Created in the tab order: the arrows, OK, clear, cancel, the path box, browse.
   const wchar_t* arrow_captions[] = {ui::kArrowUp, ui::kArrowLeft, ui::kArrowRight, ui::kArrowDown};
   for (int k = 0; k < 4; ++k) {
-    arrows_[k] = dialog::CreateChild(hwnd_, L"BUTTON", arrow_captions[k], kButton | (k == 0 ? WS_GROUP : 0),
-                                     kIdArrowBase + k);
+    arrows_[k] =
+        dialog::CreateChild(hwnd_, L"BUTTON", arrow_captions[k], kButton | (k == 0 ? WS_GROUP : 0), kIdArrowBase + k);
   }
   ok_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kOk, kButton, kIdOk);
   clear_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kClear, kButton, kIdClear);
@@ -103,8 +102,10 @@ void GestureEditorWindow::CreateControls() {
   path_ = dialog::CreateChild(hwnd_, L"EDIT", L"", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, kIdPath, WS_EX_CLIENTEDGE);
   SendMessageW(path_, EM_SETLIMITTEXT, 0, 0);  // no length limit beyond the control's own
   browse_ = dialog::CreateChild(hwnd_, L"BUTTON", ui::kBrowse, kButton, kIdBrowse);
-  path_heading_ = dialog::CreateChild(hwnd_, L"STATIC", ui::kEditorPathHeading, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
-  gesture_heading_ = dialog::CreateChild(hwnd_, L"STATIC", ui::kEditorGestureHeading, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
+  path_heading_ =
+      dialog::CreateChild(hwnd_, L"STATIC", ui::kEditorPathHeading, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
+  gesture_heading_ =
+      dialog::CreateChild(hwnd_, L"STATIC", ui::kEditorGestureHeading, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
   display_ = dialog::CreateChild(hwnd_, L"STATIC", L"", SS_OWNERDRAW, kIdDisplay);
 }
 
@@ -206,8 +207,7 @@ bool GestureEditorWindow::DrawOwnItem(const DRAWITEMSTRUCT& item) {
 
 }  // namespace
 
-std::optional<EditorResult> RunGestureEditor(HINSTANCE instance, HWND owner,
-                                             const std::wstring& path,
+std::optional<EditorResult> RunGestureEditor(HINSTANCE instance, HWND owner, const std::wstring& path,
                                              const std::wstring& gesture) {
   GestureEditorWindow editor(instance, path, gesture);
   return editor.Run(owner);

@@ -12,8 +12,7 @@ namespace petariko {
 
 // Starts from `path` and `gesture`; returns them as edited on "ＯＫ", nullopt on "キャンセル"
 // or the close box.
-std::optional<EditorResult> RunGestureEditor(HINSTANCE instance, HWND owner,
-                                             const std::wstring& path,
+std::optional<EditorResult> RunGestureEditor(HINSTANCE instance, HWND owner, const std::wstring& path,
                                              const std::wstring& gesture);
 
 }  // namespace petariko

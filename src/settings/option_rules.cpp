@@ -28,9 +28,7 @@ int OptionForCode(int code, bool cut_frame) {
 
 }  // namespace
 
-bool IsCutOption(int index) {
-  return (index >= kOptCutLeft && index <= kOptCutRight) || index == kOptCutUnused;
-}
+bool IsCutOption(int index) { return (index >= kOptCutLeft && index <= kOptCutRight) || index == kOptCutUnused; }
 
 int PartnerOf(int index) {
   const int slot = ButtonSlot(index);
@@ -85,8 +83,6 @@ int OptionRules::GestureButton() const {
   return slot < 0 ? kButtonUnused : kCodes[slot];
 }
 
-int SliderPositionFor(int intWaitTime) {
-  return std::clamp(intWaitTime, kHoldTimeMin, kHoldTimeMax);
-}
+int SliderPositionFor(int intWaitTime) { return std::clamp(intWaitTime, kHoldTimeMin, kHoldTimeMax); }
 
 }  // namespace petariko

@@ -21,8 +21,7 @@ int ProgramList::FirstEmptyRow() const {
   return kFull;
 }
 
-void ProgramList::EditRow(int row, const std::wstring& path, const std::wstring& gesture,
-                          ProgramListUi& ui) {
+void ProgramList::EditRow(int row, const std::wstring& path, const std::wstring& gesture, ProgramListUi& ui) {
   current_row_ = row;
   ui.ShowRows();
   // The editor is modal, so the current row cannot move while it is open.
@@ -83,8 +82,6 @@ void ProgramList::CopyTo(SettingsStore& store) const {
   }
 }
 
-std::wstring DeleteQuestion(const std::wstring& path) {
-  return path + L"\r\n" + ui::kDeleteQuestionSuffix;
-}
+std::wstring DeleteQuestion(const std::wstring& path) { return path + L"\r\n" + ui::kDeleteQuestionSuffix; }
 
 }  // namespace petariko

@@ -30,8 +30,7 @@ class ProgramListUi {
   // Shows the rows and the current row again after the list changed them.
   virtual void ShowRows() = 0;
   // Runs the gesture editor modal, starting from `path` and `gesture`. nullopt on cancel.
-  virtual std::optional<EditorResult> RunEditor(const std::wstring& path,
-                                                const std::wstring& gesture) = 0;
+  virtual std::optional<EditorResult> RunEditor(const std::wstring& path, const std::wstring& gesture) = 0;
   // Yes/No question titled "確認"; true for Yes.
   virtual bool Confirm(const std::wstring& text) = 0;
   // Error message titled "エラー".

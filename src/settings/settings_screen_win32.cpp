@@ -11,13 +11,13 @@
 #include <memory>
 #include <vector>
 
-#include "win32/message_box_win32.h"
 #include "core/ui_strings.h"
-#include "win32/window_proc_win32.h"
-#include "win32/dialog_frame_win32.h"
-#include "win32/dialog_kit_win32.h"
 #include "settings/gesture_editor_win32.h"
 #include "settings/working_copy.h"
+#include "win32/dialog_frame_win32.h"
+#include "win32/dialog_kit_win32.h"
+#include "win32/message_box_win32.h"
+#include "win32/window_proc_win32.h"
 
 namespace petariko {
 namespace {
@@ -28,9 +28,9 @@ constexpr wchar_t kScreenClass[] = L"PetarikoSettingsScreen";
 // focused button, and Esc does nothing. Their ids are not IDOK and IDCANCEL, which the dialog
 // keys send for Enter and Esc.
 enum ControlId : int {
-  kIdOk = 302,           // Command2
-  kIdCancel = 303,       // Command3
-  kIdOptionBase = 200,   // + Option1 index
+  kIdOk = 302,          // Command2
+  kIdCancel = 303,      // Command3
+  kIdOptionBase = 200,  // + Option1 index
   kIdEdit = 301,        // Command1
   kIdAdd = 304,         // Command4
   kIdDelete = 305,      // Command5
@@ -48,10 +48,10 @@ constexpr int kClientHeight = 6510;
 // Option lefts inside a frame, in the order left, middle, right, unused.
 constexpr std::array<int, 4> kOptionLefts = {1860, 2460, 3060, 3660};
 constexpr std::array<int, 4> kCutOptions = {kOptCutLeft, kOptCutMiddle, kOptCutRight, kOptCutUnused};
-constexpr std::array<int, 4> kGestureOptions = {kOptGestureLeft, kOptGestureMiddle,
-                                                kOptGestureRight, kOptGestureUnused};
-constexpr std::array<const wchar_t*, 4> kOptionCaptions = {ui::kOptionLeft, ui::kOptionMiddle,
-                                                           ui::kOptionRight, ui::kOptionUnused};
+constexpr std::array<int, 4> kGestureOptions = {kOptGestureLeft, kOptGestureMiddle, kOptGestureRight,
+                                                kOptGestureUnused};
+constexpr std::array<const wchar_t*, 4> kOptionCaptions = {ui::kOptionLeft, ui::kOptionMiddle, ui::kOptionRight,
+                                                           ui::kOptionUnused};
 
 class SettingsScreen : public dialog::Form, public ProgramListUi {
  public:
@@ -62,8 +62,7 @@ class SettingsScreen : public dialog::Form, public ProgramListUi {
 
   // ProgramListUi
   void ShowRows() override;
-  std::optional<EditorResult> RunEditor(const std::wstring& path,
-                                        const std::wstring& gesture) override {
+  std::optional<EditorResult> RunEditor(const std::wstring& path, const std::wstring& gesture) override {
     return Nested([&]() -> std::optional<EditorResult> {
       try {
         return RunGestureEditor(instance_, hwnd_, path, gesture);
@@ -82,8 +81,7 @@ class SettingsScreen : public dialog::Form, public ProgramListUi {
   }
 
  private:
-  static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
-                                   UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id, DWORD_PTR self);
 
   void CreateControls() override;
   void Layout(dialog::LayoutPass& pass) override;
@@ -150,24 +148,26 @@ void SettingsScreen::Open() {
 void SettingsScreen::CreateControls() {
   const DWORD kButton = WS_TABSTOP | BS_OWNERDRAW;
   frames_[0] = dialog::CreateFrame(hwnd_, ui::kFrameCutout, kIdFrame, &looks_[0]);
-  headings_[0] = dialog::CreateChild(frames_[0], L"STATIC", ui::kHeadingButton, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
+  headings_[0] =
+      dialog::CreateChild(frames_[0], L"STATIC", ui::kHeadingButton, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
   for (int k = 0; k < 4; ++k) {
-    options_[kCutOptions[k]] = dialog::CreateChild(
-        frames_[0], L"BUTTON", kOptionCaptions[k],
-        BS_RADIOBUTTON | (k == 0 ? WS_GROUP : 0), kIdOptionBase + kCutOptions[k]);
+    options_[kCutOptions[k]] =
+        dialog::CreateChild(frames_[0], L"BUTTON", kOptionCaptions[k], BS_RADIOBUTTON | (k == 0 ? WS_GROUP : 0),
+                            kIdOptionBase + kCutOptions[k]);
   }
 
   frames_[1] = dialog::CreateFrame(hwnd_, ui::kFrameGesture, kIdFrame + 1, &looks_[1]);
-  headings_[1] = dialog::CreateChild(frames_[1], L"STATIC", ui::kHeadingButton, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
+  headings_[1] =
+      dialog::CreateChild(frames_[1], L"STATIC", ui::kHeadingButton, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
   for (int k = 0; k < 4; ++k) {
-    options_[kGestureOptions[k]] = dialog::CreateChild(
-        frames_[1], L"BUTTON", kOptionCaptions[k],
-        BS_RADIOBUTTON | (k == 0 ? WS_GROUP : 0), kIdOptionBase + kGestureOptions[k]);
+    options_[kGestureOptions[k]] =
+        dialog::CreateChild(frames_[1], L"BUTTON", kOptionCaptions[k], BS_RADIOBUTTON | (k == 0 ? WS_GROUP : 0),
+                            kIdOptionBase + kGestureOptions[k]);
   }
-  headings_[2] = dialog::CreateChild(frames_[1], L"STATIC", ui::kHeadingPrograms, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
+  headings_[2] =
+      dialog::CreateChild(frames_[1], L"STATIC", ui::kHeadingPrograms, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
   list_ = dialog::CreateChild(frames_[1], WC_LISTVIEWW, L"",
-                              WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_SINGLESEL |
-                                  LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                              WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
                               kIdList, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   const wchar_t* headers[] = {ui::kColumnPath, ui::kColumnGesture};
@@ -192,11 +192,11 @@ void SettingsScreen::CreateControls() {
   delete_ = dialog::CreateChild(frames_[1], L"BUTTON", ui::kDelete, kButton, kIdDelete);
 
   frames_[2] = dialog::CreateFrame(hwnd_, ui::kFrameMouse, kIdFrame + 2, &looks_[2]);
-  headings_[3] = dialog::CreateChild(frames_[2], L"STATIC", ui::kHeadingHoldTime, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
+  headings_[3] =
+      dialog::CreateChild(frames_[2], L"STATIC", ui::kHeadingHoldTime, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdHeading);
   ends_[0] = dialog::CreateChild(frames_[2], L"STATIC", ui::kShort, SS_NOPREFIX | SS_LEFTNOWORDWRAP, kIdPlainLabel);
   slider_ = dialog::CreateChild(frames_[2], TRACKBAR_CLASSW, L"",
-                                WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM,
-                                kIdSlider);
+                                WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM, kIdSlider);
   SendMessageW(slider_, TBM_SETRANGE, FALSE, MAKELPARAM(kHoldTimeMin, kHoldTimeMax));
   SendMessageW(slider_, TBM_SETTICFREQ, 1, 0);
   SendMessageW(slider_, TBM_SETLINESIZE, 0, 1);
@@ -347,8 +347,8 @@ void SettingsScreen::Close() {
   DestroyWindow(hwnd_);                    // deletes this
 }
 
-LRESULT CALLBACK SettingsScreen::ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
-                                          UINT_PTR, DWORD_PTR self) {
+LRESULT CALLBACK SettingsScreen::ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                          DWORD_PTR self) {
   return Guarded([&]() -> LRESULT {
     if (message == WM_DROPFILES) {
       reinterpret_cast<SettingsScreen*>(self)->OnDrop(reinterpret_cast<HDROP>(wparam));

@@ -58,7 +58,9 @@ bool WriteFileAtomically(const std::wstring& path, const std::function<bool(Byte
     ok = ok && (!replaces || FlushFileBuffers(file.get()));
     ok = CloseHandle(file.release()) && ok;
   }
-  if (ok) ok = !InjectedFault("MoveFileExW") && MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (ok)
+    ok = !InjectedFault("MoveFileExW") &&
+         MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   if (!ok) DeleteFileW(temp.c_str());
   return ok;
 }

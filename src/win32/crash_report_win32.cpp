@@ -1,9 +1,8 @@
 #include "win32/crash_report_win32.h"
 
+#include <cxxabi.h>
 #include <dbghelp.h>
 #include <shlobj.h>
-
-#include <cxxabi.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -53,7 +52,7 @@ LONG CALLBACK RecordThrow(EXCEPTION_POINTERS* exception) {
 
 // What start-up made ready, and the one request the faulting thread hands over.
 struct Reporter {
-  std::wstring folder;  // made when a report is written
+  std::wstring folder;         // made when a report is written
   std::wstring message_saved;  // the two lines, and where the report is
   std::wstring message_unsaved;
   decltype(&MiniDumpWriteDump) write_dump = nullptr;
@@ -120,8 +119,9 @@ std::string Utf8(std::wstring_view text) {
 // The system's text for an error number, in the user's language, on one line.
 std::string ErrorText(DWORD error) {
   wchar_t buffer[512];
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                                nullptr, error, 0, buffer, 512, nullptr);
+  DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                     nullptr, error, 0, buffer, 512, nullptr);
   while (length > 0 && (buffer[length - 1] == L' ' || buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n')) {
     --length;
   }

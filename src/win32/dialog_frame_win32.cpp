@@ -13,8 +13,7 @@ LRESULT HandleFrame(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
       break;
     }
-    case WM_ERASEBKGND:
-      return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
       ScopedPaint paint(hwnd);
       if (!look) return 0;
@@ -54,8 +53,7 @@ LRESULT HandleFrame(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_VSCROLL:
       // The form, not the frame, owns the behaviour of the controls inside the frame.
       return SendMessageW(GetParent(hwnd), message, wparam, lparam);
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcW(hwnd, message, wparam, lparam);
 }

@@ -39,9 +39,7 @@ void RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC pr
   CheckCall("RegisterClassExW", [&] { return RegisterClassExW(&wc); });
 }
 
-HINSTANCE InstanceOf(HWND window) {
-  return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
-}
+HINSTANCE InstanceOf(HWND window) { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)); }
 
 namespace {
 
@@ -223,14 +221,14 @@ void Form::Create(const Look& look, HWND owner, HWND over) {
   RegisterWindowClassOnce(instance_, look.class_name, MemberWindowProc<Form, &Form::hwnd_, &Form::Handle>);
   const DWORD ex_style = WS_EX_CONTROLPARENT | (look.modal_frame ? WS_EX_DLGMODALFRAME : 0);
   window_.reset(CheckCall("CreateWindowExW(form)", [&] {
-    return CreateWindowExW(ex_style, look.class_name, look.caption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                           0, 0, 100, 100, owner, nullptr, instance_, this);
+    return CreateWindowExW(ex_style, look.class_name, look.caption,
+                           WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, 100, 100, owner, nullptr,
+                           instance_, this);
   }));
   try {
     CreateControls();
-    CheckCall("SetPropW", [&] {
-      return SetPropW(hwnd_, kFormProp, reinterpret_cast<HANDLE>(kFormMark | look.default_id));
-    });
+    CheckCall("SetPropW",
+              [&] { return SetPropW(hwnd_, kFormProp, reinterpret_cast<HANDLE>(kFormMark | look.default_id)); });
     ApplyLayout(DpiOf(hwnd_));
   } catch (...) {
     // A half-made form leaves nothing behind: its window goes with its controls, quietly.
@@ -307,8 +305,7 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       SetBkColor(dc, kLightYellow);
       return reinterpret_cast<LRESULT>(back_brush_.get());
     }
-    case WM_CTLCOLORBTN:
-      return reinterpret_cast<LRESULT>(back_brush_.get());
+    case WM_CTLCOLORBTN: return reinterpret_cast<LRESULT>(back_brush_.get());
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       // Where the focus goes decides whether the default button (a direct child of the form) is
@@ -319,15 +316,9 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (!DrawOwnItem(item)) DrawColourButton(item, kLightOrange);
       return TRUE;
     }
-    case WM_COMMAND:
-      OnCommand(LOWORD(wparam), HIWORD(wparam));
-      return 0;
-    case WM_NOTIFY:
-      OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
-      return 0;
-    case WM_CLOSE:
-      OnClose();
-      return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wparam), HIWORD(wparam)); return 0;
+    case WM_NOTIFY: OnNotify(*reinterpret_cast<const NMHDR*>(lparam)); return 0;
+    case WM_CLOSE: OnClose(); return 0;
     case WM_DPICHANGED: {
       const RECT r = *reinterpret_cast<const RECT*>(lparam);  // the system's suggestion
       try {

@@ -37,9 +37,7 @@ class LayoutPass {
   explicit LayoutPass(UINT dpi) : dpi_(dpi) {}
   UINT dpi() const { return dpi_; }
   int Twips(int twips) const { return dialog::Twips(twips, dpi_); }
-  RECT Rect(int left, int top, int width, int height) const {
-    return TwipsRect(left, top, width, height, dpi_);
-  }
+  RECT Rect(int left, int top, int width, int height) const { return TwipsRect(left, top, width, height, dpi_); }
   // The program's Japanese face (JapaneseFontFace) at `points`.
   HFONT Font(double points, bool bold = false, bool underline = false);
   // Moves `control` to the rectangle in twips and gives it `font`, or a horizontally narrowed
@@ -56,8 +54,7 @@ class LayoutPass {
 };
 
 // Child control creation with the caption as window text.
-HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
-                 DWORD ex_style = 0);
+HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD ex_style = 0);
 void MoveChild(HWND child, const RECT& r);
 
 // One of the program's forms. The window lives as long as the form, or ends it: a form that
@@ -72,7 +69,7 @@ class Form {
   struct Look {
     const wchar_t* class_name;  // one class per form, so that an open one can be found
     const wchar_t* caption;
-    int width_twips;   // of the client area
+    int width_twips;  // of the client area
     int height_twips;
     int default_id;    // the button Enter presses when no push button has the focus
     bool modal_frame;  // a dialog's frame, without the window icon

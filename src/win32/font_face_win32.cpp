@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "win32/handles_win32.h"
 #include "core/ui_strings.h"
+#include "win32/handles_win32.h"
 
 namespace petariko {
 
@@ -27,9 +27,8 @@ bool FontInstalled(HDC dc, const wchar_t* face) {
 std::wstring PickFace() {
   // The classic face under both its names, then the UI faces of current systems, then the
   // faces of Linux desktops and the test bed.
-  const wchar_t* candidates[] = {ui::kFontPGothic, L"MS PGothic",       ui::kFontFallback, L"Meiryo UI",
-                                 L"MS UI Gothic",   L"Noto Sans CJK JP", L"Noto Sans JP",   L"IPAPGothic",
-                                 L"VL PGothic"};
+  const wchar_t* candidates[] = {ui::kFontPGothic,    L"MS PGothic",   ui::kFontFallback, L"Meiryo UI", L"MS UI Gothic",
+                                 L"Noto Sans CJK JP", L"Noto Sans JP", L"IPAPGothic",     L"VL PGothic"};
   ScopedGetDc screen(nullptr);
   for (const wchar_t* face : candidates) {
     if (FontInstalled(screen.get(), face)) return face;

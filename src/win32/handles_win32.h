@@ -40,10 +40,10 @@ class UniqueHandle {
 
 // Traits for handles whose "none" value is null.
 #define PETARIKO_NULL_HANDLE_TRAITS(Name, HandleType, CloseCall) \
-  struct Name {                                                \
-    using Handle = HandleType;                                 \
-    static Handle Invalid() { return nullptr; }                \
-    static void Close(Handle h) { CloseCall(h); }              \
+  struct Name {                                                  \
+    using Handle = HandleType;                                   \
+    static Handle Invalid() { return nullptr; }                  \
+    static void Close(Handle h) { CloseCall(h); }                \
   }
 
 template <typename H>

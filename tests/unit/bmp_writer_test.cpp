@@ -11,7 +11,8 @@ namespace petariko {
 namespace {
 
 Rgb Colour(int x, int y) {
-  return {static_cast<std::uint8_t>(x * 37 + y), static_cast<std::uint8_t>(y * 11 + 1), static_cast<std::uint8_t>(255 - x)};
+  return {static_cast<std::uint8_t>(x * 37 + y), static_cast<std::uint8_t>(y * 11 + 1),
+          static_cast<std::uint8_t>(255 - x)};
 }
 
 // Rows from Colour(); counts the calls.
@@ -98,9 +99,9 @@ TEST(BmpWriterTest, RefusesSizesTheFormatCannotHold) {
     int width, height;
     bool fits;
   };
-  for (const Case& c : {Case{0, 5, false}, Case{5, 0, false}, Case{-3, 4, false}, Case{4, -3, false},
-                        Case{1, 1, true}, Case{40000, 17000, true}, Case{40000, 18000, false},
-                        Case{2147483647, 1, false}, Case{1, 2147483647, false}}) {
+  for (const Case& c :
+       {Case{0, 5, false}, Case{5, 0, false}, Case{-3, 4, false}, Case{4, -3, false}, Case{1, 1, true},
+        Case{40000, 17000, true}, Case{40000, 18000, false}, Case{2147483647, 1, false}, Case{1, 2147483647, false}}) {
     EXPECT_EQ(BmpFits(c.width, c.height), c.fits) << c.width << "x" << c.height;
   }
   VectorSink sink;

@@ -65,8 +65,18 @@ TEST(CopyBitmapsTest, HeadersAndPixelsOfBothBitmaps) {
   using Fields = std::vector<std::pair<std::size_t, std::uint32_t>>;
   // Size, width, height (positive: bottom-up), planes and bits, compression (BI_BITFIELDS, BI_RGB),
   // image size; the red, green, blue and alpha masks, the colour space (LCS_sRGB), no profile.
-  for (auto [at, value] : Fields{{0, 124}, {4, 5}, {8, 3}, {12, 1 | 32 << 16}, {16, 3}, {20, 60}, {40, 0xFF0000},
-                                 {44, 0xFF00}, {48, 0xFF}, {52, 0xFF000000}, {56, 0x73524742}, {116, 0}}) {
+  for (auto [at, value] : Fields{{0, 124},
+                                 {4, 5},
+                                 {8, 3},
+                                 {12, 1 | 32 << 16},
+                                 {16, 3},
+                                 {20, 60},
+                                 {40, 0xFF0000},
+                                 {44, 0xFF00},
+                                 {48, 0xFF},
+                                 {52, 0xFF000000},
+                                 {56, 0x73524742},
+                                 {116, 0}}) {
     EXPECT_EQ(Le32(v5, at), value) << at;
   }
   for (auto [at, value] : Fields{{0, 40}, {8, 3}, {12, 1 | 24 << 16}, {16, 0}, {20, 16 * 3}}) {

@@ -33,13 +33,12 @@ TEST_P(BoundingRectTest, SpansTheNonEmptySlots) {
 
 INSTANTIATE_TEST_SUITE_P(
     Outlines, BoundingRectTest,
-    ::testing::Values(
-        BoundsCase{"triangle", {{10, 20}, {50, 25}, {30, 60}}, {10, 20, 50, 60}},
-        BoundsCase{"first_is_top_left", {{5, 6}, {80, 9}, {40, 70}}, {5, 6, 80, 70}},
-        BoundsCase{"origin_point_is_an_empty_slot", {{0, 0}, {30, 40}, {60, 10}}, {30, 10, 60, 40}},
-        BoundsCase{"origin_row_and_column_count", {{0, 15}, {25, 0}, {40, 40}}, {0, 0, 40, 40}},
-        BoundsCase{"negative_coordinates", {{-30, -5}, {10, 20}, {-1, 40}}, {-30, -5, 10, 40}},
-        BoundsCase{"only_origin", {{0, 0}}, {99999, 99999, -99999, -99999}}),
+    ::testing::Values(BoundsCase{"triangle", {{10, 20}, {50, 25}, {30, 60}}, {10, 20, 50, 60}},
+                      BoundsCase{"first_is_top_left", {{5, 6}, {80, 9}, {40, 70}}, {5, 6, 80, 70}},
+                      BoundsCase{"origin_point_is_an_empty_slot", {{0, 0}, {30, 40}, {60, 10}}, {30, 10, 60, 40}},
+                      BoundsCase{"origin_row_and_column_count", {{0, 15}, {25, 0}, {40, 40}}, {0, 0, 40, 40}},
+                      BoundsCase{"negative_coordinates", {{-30, -5}, {10, 20}, {-1, 40}}, {-30, -5, 10, 40}},
+                      BoundsCase{"only_origin", {{0, 0}}, {99999, 99999, -99999, -99999}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class CutoutTest : public ::testing::Test {
@@ -117,7 +116,7 @@ TEST_F(CutoutTest, MenuOpensFromRightPressWhateverBusyAndFromTrayOnlyOnPressWhen
     bool opens;
   };
   const TrayCase cases[] = {
-      {0x201, false, true},  {0x204, false, true},  {0x201, true, false}, {0x204, true, false},
+      {0x201, false, true},  {0x204, false, true},  {0x201, true, false},  {0x204, true, false},
       {0x200, false, false}, {0x202, false, false}, {0x203, false, false}, {0x205, false, false},
       {0x206, false, false}, {0x207, false, false}, {0x208, false, false}, {0, false, false},
   };

@@ -29,19 +29,16 @@ TEST_P(GestureEditorArrowTest, AppendsAndKeepsTheLastFive) {
   EXPECT_EQ(editor.path(), L"C:\\x.exe");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, GestureEditorArrowTest,
-    testing::Values(
-        ArrowCase{L"", {U}, L"↑"},
-        ArrowCase{L"", {U, U}, L"↑"},                      // no arrow twice in a row
-        ArrowCase{L"", {U, R, U}, L"↑→↑"},                 // only neighbours must differ
-        ArrowCase{L"", {U, L, U, L, U, L}, L"←↑←↑←"},      // a sixth pushes the first out
-        ArrowCase{L"↑←↓→↑", {U}, L"↑←↓→↑"},               // five, same arrow: unchanged
-        ArrowCase{L"↑←↓→↑", {D}, L"←↓→↑↓"},               // five, other arrow: shifts
-        // Hand-edited gestures longer than five come back into matchable length.
-        ArrowCase{L"↑←↓→↑←", {L}, L"←↓→↑←"},
-        ArrowCase{L"↑←↓→↑←", {D}, L"↓→↑←↓"},
-        ArrowCase{L"↑←↑←↑←↑←", {R}, L"↑←↑←→"}));
+INSTANTIATE_TEST_SUITE_P(Cases, GestureEditorArrowTest,
+                         testing::Values(ArrowCase{L"", {U}, L"↑"},
+                                         ArrowCase{L"", {U, U}, L"↑"},                  // no arrow twice in a row
+                                         ArrowCase{L"", {U, R, U}, L"↑→↑"},             // only neighbours must differ
+                                         ArrowCase{L"", {U, L, U, L, U, L}, L"←↑←↑←"},  // a sixth pushes the first out
+                                         ArrowCase{L"↑←↓→↑", {U}, L"↑←↓→↑"},            // five, same arrow: unchanged
+                                         ArrowCase{L"↑←↓→↑", {D}, L"←↓→↑↓"},            // five, other arrow: shifts
+                                         // Hand-edited gestures longer than five come back into matchable length.
+                                         ArrowCase{L"↑←↓→↑←", {L}, L"←↓→↑←"}, ArrowCase{L"↑←↓→↑←", {D}, L"↓→↑←↓"},
+                                         ArrowCase{L"↑←↑←↑←↑←", {R}, L"↑←↑←→"}));
 
 TEST(GestureEditorTest, LongSequenceKeepsLastFiveWithNoRepeats) {
   GestureEditor editor;

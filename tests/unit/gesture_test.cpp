@@ -25,20 +25,18 @@ class ClassifyTest : public ::testing::TestWithParam<MoveCase> {};
 TEST_P(ClassifyTest, StrictThresholds) {
   const MoveCase& c = GetParam();
   const Point from{500, 400};
-  EXPECT_EQ(ClassifyMove(from, {from.x + c.dx, from.y + c.dy}), c.expected)
-      << "dx=" << c.dx << " dy=" << c.dy;
+  EXPECT_EQ(ClassifyMove(from, {from.x + c.dx, from.y + c.dy}), c.expected) << "dx=" << c.dx << " dy=" << c.dy;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Moves, ClassifyTest,
-    ::testing::Values(MoveCase{0, -30, kDirectionUp}, MoveCase{0, -21, kDirectionUp},
-                      MoveCase{0, -20, kDirectionNone}, MoveCase{19, -21, kDirectionUp},
-                      MoveCase{25, -30, kDirectionNone}, MoveCase{0, 21, kDirectionDown},
-                      MoveCase{-19, 80, kDirectionDown}, MoveCase{0, 20, kDirectionNone},
-                      MoveCase{-21, 0, kDirectionLeft}, MoveCase{-20, 0, kDirectionNone},
-                      MoveCase{21, 19, kDirectionRight}, MoveCase{20, 19, kDirectionNone},
-                      MoveCase{21, 20, kDirectionNone}, MoveCase{-40, -40, kDirectionNone},
-                      MoveCase{5, 5, kDirectionNone}, MoveCase{0, 0, kDirectionNone}));
+INSTANTIATE_TEST_SUITE_P(Moves, ClassifyTest,
+                         ::testing::Values(MoveCase{0, -30, kDirectionUp}, MoveCase{0, -21, kDirectionUp},
+                                           MoveCase{0, -20, kDirectionNone}, MoveCase{19, -21, kDirectionUp},
+                                           MoveCase{25, -30, kDirectionNone}, MoveCase{0, 21, kDirectionDown},
+                                           MoveCase{-19, 80, kDirectionDown}, MoveCase{0, 20, kDirectionNone},
+                                           MoveCase{-21, 0, kDirectionLeft}, MoveCase{-20, 0, kDirectionNone},
+                                           MoveCase{21, 19, kDirectionRight}, MoveCase{20, 19, kDirectionNone},
+                                           MoveCase{21, 20, kDirectionNone}, MoveCase{-40, -40, kDirectionNone},
+                                           MoveCase{5, 5, kDirectionNone}, MoveCase{0, 0, kDirectionNone}));
 
 class GestureTest : public ::testing::Test {
  protected:

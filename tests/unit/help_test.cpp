@@ -20,7 +20,9 @@ TEST(HelpTest, MakerDetailsComeFromTheBuildAsUnicode) {
 
 TEST(HelpTest, WidenUtf8KeepsGoodTextAndMarksBadBytes) {
   EXPECT_EQ(WidenUtf8("\xE3\x83\x9A\xE3\x82\xBF"), L"ペタ");
-  EXPECT_EQ(WidenUtf8("a\xFF" "b\xE3\x83\x9A"), L"a\uFFFDbペ");
+  EXPECT_EQ(WidenUtf8("a\xFF"
+                      "b\xE3\x83\x9A"),
+            L"a\uFFFDbペ");
   EXPECT_EQ(WidenUtf8(""), L"");
 }
 

@@ -72,24 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
                   L"C:\\tool.exe",
                   L"\"\"",
                   {L"C:\\tool.exe ", L"C:\\tool.exe"}},
-        SplitCase{"NoSpaceNotFound",
-                  L"C:\\missing.exe",
-                  {},
-                  L"C:\\missing.exe",
-                  std::nullopt,
-                  {L"C:\\missing.exe"}},
-        SplitCase{"OnlySpaceAtFirstPositionTriesNoPiece",
-                  L" x",
-                  {L""},
-                  L" x",
-                  std::nullopt,
-                  {L" x"}},
-        SplitCase{"EverythingAfterTheOneSpaceIsTheParameter",
-                  L"a  b",
-                  {L"a"},
-                  L"a",
-                  L"\" b\"",
-                  {L"a  b", L"a ", L"a"}}),
+        SplitCase{"NoSpaceNotFound", L"C:\\missing.exe", {}, L"C:\\missing.exe", std::nullopt, {L"C:\\missing.exe"}},
+        SplitCase{"OnlySpaceAtFirstPositionTriesNoPiece", L" x", {L""}, L" x", std::nullopt, {L" x"}},
+        SplitCase{
+            "EverythingAfterTheOneSpaceIsTheParameter", L"a  b", {L"a"}, L"a", L"\" b\"", {L"a  b", L"a ", L"a"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LauncherTest, ShellRequestCarriesShowStateAndOwnerAndHidesFirst) {

@@ -21,9 +21,9 @@ TEST(MonitorsTest, VirtualScreenAndTheMonitorOfAPointOrTheNearest) {
     const std::vector<Rect>& layout;
     Point p;
     int monitor;
-  } cases[] = {{kLeft, {0, 0}, 0},       {kLeft, {-1, 0}, 1},         {kLeft, {-400, 700}, 1},
-               {kLeft, {-10, 700}, 0},   {kGapAbove, {1960, -5}, 1},  {kGapAbove, {1930, 500}, 0},
-               {kThree, {-1280, 400}, 1}, {kThree, {3000, -100}, 2}, {kThree, {2559, 1439}, 0}};
+  } cases[] = {{kLeft, {0, 0}, 0},        {kLeft, {-1, 0}, 1},        {kLeft, {-400, 700}, 1},
+               {kLeft, {-10, 700}, 0},    {kGapAbove, {1960, -5}, 1}, {kGapAbove, {1930, 500}, 0},
+               {kThree, {-1280, 400}, 1}, {kThree, {3000, -100}, 2},  {kThree, {2559, 1439}, 0}};
   for (const auto& c : cases) EXPECT_EQ(&MonitorOf(c.p, c.layout), &c.layout[c.monitor]) << c.p.x << "," << c.p.y;
 }
 
@@ -33,12 +33,12 @@ TEST(MonitorsTest, AWindowOnNoMonitorMovesOntoTheNearestFullyWhenItFits) {
     Rect window;
     Point expected;
   } cases[] = {
-      {kLeft, {-100, -80, 300, 300}, {-100, -80}},      // partly on a monitor: stays
-      {kGapAbove, {-700, 100, -500, 300}, {0, 100}},    // its monitor went away
-      {kGapAbove, {1950, 500, 1990, 540}, {1880, 500}}, // in the gap: the least move
-      {kLeft, {-700, 900, -500, 1000}, {-700, 500}},    // below the smaller, nearer monitor
-      {kLeft, {1024, 100, 1124, 200}, {924, 100}},      // touching is not on it
-      {kLeft, {-3000, 50, -1000, 1050}, {-800, 0}},     // too large: its corner comes on
+      {kLeft, {-100, -80, 300, 300}, {-100, -80}},       // partly on a monitor: stays
+      {kGapAbove, {-700, 100, -500, 300}, {0, 100}},     // its monitor went away
+      {kGapAbove, {1950, 500, 1990, 540}, {1880, 500}},  // in the gap: the least move
+      {kLeft, {-700, 900, -500, 1000}, {-700, 500}},     // below the smaller, nearer monitor
+      {kLeft, {1024, 100, 1124, 200}, {924, 100}},       // touching is not on it
+      {kLeft, {-3000, 50, -1000, 1050}, {-800, 0}},      // too large: its corner comes on
       {kGapAbove, {3000, -3000, 3200, -2900}, {3000, -2160}},
   };
   for (const auto& c : cases) EXPECT_EQ(BringBack(c.window, c.layout), c.expected) << c.window.left;

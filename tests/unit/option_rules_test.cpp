@@ -39,20 +39,20 @@ TEST(OptionRulesTest, LoadedPairsAndEveryClickSequenceKeepTheInvariant) {
       const std::string loaded = "load " + std::to_string(cut) + "," + std::to_string(gesture);
       ExpectInvariant(start, loaded);
       // Every sequence of up to three clicks on enabled options, as a user can make them.
-      std::function<void(const OptionRules&, const std::string&, int)> walk =
-          [&](const OptionRules& rules, const std::string& how, int depth) {
-            ++states_checked;
-            if (depth == 3) return;
-            for (int i = 0; i < kOptionCount; ++i) {
-              if (!rules.IsEnabled(i)) continue;
-              OptionRules next = rules;
-              next.Select(i);
-              const std::string next_how = how + " click " + std::to_string(i);
-              ExpectInvariant(next, next_how);
-              EXPECT_TRUE(next.IsSelected(i)) << next_how << ": a click never moves itself";
-              walk(next, next_how, depth + 1);
-            }
-          };
+      std::function<void(const OptionRules&, const std::string&, int)> walk = [&](const OptionRules& rules,
+                                                                                  const std::string& how, int depth) {
+        ++states_checked;
+        if (depth == 3) return;
+        for (int i = 0; i < kOptionCount; ++i) {
+          if (!rules.IsEnabled(i)) continue;
+          OptionRules next = rules;
+          next.Select(i);
+          const std::string next_how = how + " click " + std::to_string(i);
+          ExpectInvariant(next, next_how);
+          EXPECT_TRUE(next.IsSelected(i)) << next_how << ": a click never moves itself";
+          walk(next, next_how, depth + 1);
+        }
+      };
       walk(start, loaded, 0);
     }
   }
@@ -77,29 +77,27 @@ TEST_P(OptionLoadTest, SelectsAndMapsBack) {
   EXPECT_EQ(rules.GestureButton(), c.saved_gesture);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pairs, OptionLoadTest,
-    testing::Values(
-        // Distinct buttons load as they are.
-        LoadCase{1, 2, kOptCutLeft, kOptGestureRight, 1, 2},
-        LoadCase{4, 1, kOptCutMiddle, kOptGestureLeft, 4, 1},
-        LoadCase{2, 4, kOptCutRight, kOptGestureMiddle, 2, 4},
-        // A clash: the gesture keeps the button, the cut-out moves on left -> middle -> right.
-        LoadCase{1, 1, kOptCutMiddle, kOptGestureLeft, 4, 1},
-        LoadCase{4, 4, kOptCutRight, kOptGestureMiddle, 2, 4},
-        LoadCase{2, 2, kOptCutLeft, kOptGestureRight, 1, 2},
-        // Unknown codes load as "未使用" and save as 0.
-        LoadCase{3, 1, kOptCutUnused, kOptGestureLeft, 0, 1},
-        LoadCase{-1, 65536, kOptCutUnused, kOptGestureUnused, 0, 0},
-        LoadCase{0, 0, kOptCutUnused, kOptGestureUnused, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(Pairs, OptionLoadTest,
+                         testing::Values(
+                             // Distinct buttons load as they are.
+                             LoadCase{1, 2, kOptCutLeft, kOptGestureRight, 1, 2},
+                             LoadCase{4, 1, kOptCutMiddle, kOptGestureLeft, 4, 1},
+                             LoadCase{2, 4, kOptCutRight, kOptGestureMiddle, 2, 4},
+                             // A clash: the gesture keeps the button, the cut-out moves on left -> middle -> right.
+                             LoadCase{1, 1, kOptCutMiddle, kOptGestureLeft, 4, 1},
+                             LoadCase{4, 4, kOptCutRight, kOptGestureMiddle, 2, 4},
+                             LoadCase{2, 2, kOptCutLeft, kOptGestureRight, 1, 2},
+                             // Unknown codes load as "未使用" and save as 0.
+                             LoadCase{3, 1, kOptCutUnused, kOptGestureLeft, 0, 1},
+                             LoadCase{-1, 65536, kOptCutUnused, kOptGestureUnused, 0, 0},
+                             LoadCase{0, 0, kOptCutUnused, kOptGestureUnused, 0, 0}));
 
 TEST(OptionRulesTest, ClashOnLoadDisablesTheMovedPairs) {
   OptionRules rules;
   rules.Load(kButtonLeft, kButtonLeft);
   EXPECT_FALSE(rules.IsEnabled(kOptCutLeft));
   EXPECT_FALSE(rules.IsEnabled(kOptGestureMiddle));
-  for (int i : {kOptCutMiddle, kOptCutRight, kOptCutUnused, kOptGestureLeft, kOptGestureRight,
-                kOptGestureUnused}) {
+  for (int i : {kOptCutMiddle, kOptCutRight, kOptCutUnused, kOptGestureLeft, kOptGestureRight, kOptGestureUnused}) {
     EXPECT_TRUE(rules.IsEnabled(i)) << i;
   }
 }
@@ -119,9 +117,8 @@ TEST(SettingsWorkingCopyTest, LoadClampsHoldTimeAndCommitWritesEverything) {
   store.lngGestureButton = 1;
   store.strProgram[4] = L"C:\\a.exe";  // a gap above survives the round trip
   store.strGesture[4] = L"↑→";
-  store.strGesture[7] = L"←";          // gesture without a path is kept as it stands
-  for (auto [stored, shown] : {std::pair{-5, 2}, {1, 2}, {2, 2}, {7, 7}, {10, 10}, {11, 10},
-                               {32767, 10}}) {
+  store.strGesture[7] = L"←";  // gesture without a path is kept as it stands
+  for (auto [stored, shown] : {std::pair{-5, 2}, {1, 2}, {2, 2}, {7, 7}, {10, 10}, {11, 10}, {32767, 10}}) {
     store.intWaitTime = stored;
     EXPECT_EQ(SettingsWorkingCopy::Load(store).hold_time, shown) << stored;
   }

@@ -29,8 +29,7 @@ class ScriptedUi : public ProgramListUi {
   std::vector<std::wstring> errors;
 
   void ShowRows() override {}
-  std::optional<EditorResult> RunEditor(const std::wstring& path,
-                                        const std::wstring& gesture) override {
+  std::optional<EditorResult> RunEditor(const std::wstring& path, const std::wstring& gesture) override {
     const int row = list_.current_row();
     editor_calls.push_back({row, path, gesture, list_.Row(row).path});
     if (editor_answers.empty()) return std::nullopt;
@@ -125,8 +124,7 @@ TEST(ProgramListTest, DeleteAsksAndMovesTheRowsBelowUp) {
   list.SetCurrentRow(5);
   ui.answer_yes = false;
   list.Delete(ui);
-  EXPECT_EQ(ui.questions, std::vector<std::wstring>{
-                              L"p5\r\nを一覧から削除します。よろしいですか？"});
+  EXPECT_EQ(ui.questions, std::vector<std::wstring>{L"p5\r\nを一覧から削除します。よろしいですか？"});
   EXPECT_EQ(list.Row(5).path, L"p5");
 
   ui.answer_yes = true;

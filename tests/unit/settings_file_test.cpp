@@ -123,18 +123,17 @@ TEST_P(SettingsFileRejects, WithKindAndLine) {
 using Kind = SettingsParseError::Kind;
 INSTANTIATE_TEST_SUITE_P(
     BadFiles, SettingsFileRejects,
-    ::testing::Values(
-        BadFile{"Empty", "", {Kind::kTooFewLines, 0}},
-        BadFile{"SixtyTwoLines", DefaultSettingsBytes().substr(0, 133), {Kind::kTooFewLines, 62}},
-        BadFile{"WordOnLine1", WithLine(1, "left"), {Kind::kNotInteger, 1}},
-        BadFile{"DecimalOnLine2", WithLine(2, " 2.5 "), {Kind::kNotInteger, 2}},
-        BadFile{"BlankLine3", WithLine(3, "   "), {Kind::kNotInteger, 3}},
-        BadFile{"SignOnly", WithLine(1, "-"), {Kind::kNotInteger, 1}},
-        BadFile{"HoldTimeBeyond16Bits", WithLine(3, " 32768 "), {Kind::kOutOfRange, 3}},
-        BadFile{"ButtonBeyond32Bits", WithLine(1, " 2147483648 "), {Kind::kOutOfRange, 1}},
-        BadFile{"HugeDigits", WithLine(2, std::string(400, '9')), {Kind::kOutOfRange, 2}},
-        BadFile{"BrokenUtf8", "\xEF\xBB\xBF" + WithLine(10, "\xE2\x86"), {Kind::kBadUtf8, 10}},
-        BadFile{"ValidNeitherInCp932NorAsUtf8", WithLine(6, "C:\\\x85\x40.exe"), {Kind::kBadText, 6}}),
+    ::testing::Values(BadFile{"Empty", "", {Kind::kTooFewLines, 0}},
+                      BadFile{"SixtyTwoLines", DefaultSettingsBytes().substr(0, 133), {Kind::kTooFewLines, 62}},
+                      BadFile{"WordOnLine1", WithLine(1, "left"), {Kind::kNotInteger, 1}},
+                      BadFile{"DecimalOnLine2", WithLine(2, " 2.5 "), {Kind::kNotInteger, 2}},
+                      BadFile{"BlankLine3", WithLine(3, "   "), {Kind::kNotInteger, 3}},
+                      BadFile{"SignOnly", WithLine(1, "-"), {Kind::kNotInteger, 1}},
+                      BadFile{"HoldTimeBeyond16Bits", WithLine(3, " 32768 "), {Kind::kOutOfRange, 3}},
+                      BadFile{"ButtonBeyond32Bits", WithLine(1, " 2147483648 "), {Kind::kOutOfRange, 1}},
+                      BadFile{"HugeDigits", WithLine(2, std::string(400, '9')), {Kind::kOutOfRange, 2}},
+                      BadFile{"BrokenUtf8", "\xEF\xBB\xBF" + WithLine(10, "\xE2\x86"), {Kind::kBadUtf8, 10}},
+                      BadFile{"ValidNeitherInCp932NorAsUtf8", WithLine(6, "C:\\\x85\x40.exe"), {Kind::kBadText, 6}}),
     [](const auto& info) { return info.param.name; });
 
 struct TextCase {
@@ -153,14 +152,13 @@ TEST_P(SettingsFileText, IsReadAsWhatItIs) {
 const AsciiCodec kAscii;
 INSTANTIATE_TEST_SUITE_P(
     Encodings, SettingsFileText,
-    ::testing::Values(
-        TextCase{"Ascii", "C:\\a.exe", &kCp932, L"C:\\a.exe"},
-        TextCase{"Cp932Japanese", "C:\\\x83\x81\x83\x82\x92\xA0.exe", &kCp932, L"C:\\メモ帳.exe"},
-        // Also valid CP932 by chance; the three-byte characters tell it apart.
-        TextCase{"Utf8JapaneseWithoutMark", "C:\\\xE3\x83\xA1\xE3\x83\xA2\xE5\xB8\xB3.exe", &kCp932,
-                 L"C:\\メモ帳.exe"},
-        TextCase{"TwoByteUtf8ThatIsCp932Kana", "\xC3\xA9", &kCp932, L"\uFF83\uFF69"},
-        TextCase{"Utf8OutsideTheCodePage", "caf\xC3\xA9", &kAscii, L"caf\u00E9"}),
+    ::testing::Values(TextCase{"Ascii", "C:\\a.exe", &kCp932, L"C:\\a.exe"},
+                      TextCase{"Cp932Japanese", "C:\\\x83\x81\x83\x82\x92\xA0.exe", &kCp932, L"C:\\メモ帳.exe"},
+                      // Also valid CP932 by chance; the three-byte characters tell it apart.
+                      TextCase{"Utf8JapaneseWithoutMark", "C:\\\xE3\x83\xA1\xE3\x83\xA2\xE5\xB8\xB3.exe", &kCp932,
+                               L"C:\\メモ帳.exe"},
+                      TextCase{"TwoByteUtf8ThatIsCp932Kana", "\xC3\xA9", &kCp932, L"\uFF83\uFF69"},
+                      TextCase{"Utf8OutsideTheCodePage", "caf\xC3\xA9", &kAscii, L"caf\u00E9"}),
     [](const auto& info) { return info.param.name; });
 
 TEST(SettingsFile, CodePageBytesThatWouldReadAsUtf8AreWrittenWithTheMark) {

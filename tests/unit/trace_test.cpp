@@ -158,9 +158,9 @@ TEST_F(TraceTest, OutlineThatEnclosesNothingEndsLikeAnAbandonedTrace) {
     bool region_empty;
   };
   const Case cases[] = {
-      {{{10, 10}, {20, 20}, {40, 40}, {25, 25}}, false},   // one diagonal line, back and forth
-      {{{-300, 50}, {-100, 50}, {200, 50}}, false},         // one row across monitors
-      {{{10, 10}, {11, 10}, {10, 11}}, true},               // a sliver the desktop finds empty
+      {{{10, 10}, {20, 20}, {40, 40}, {25, 25}}, false},  // one diagonal line, back and forth
+      {{{-300, 50}, {-100, 50}, {200, 50}}, false},       // one row across monitors
+      {{{10, 10}, {11, 10}, {10, 11}}, true},             // a sliver the desktop finds empty
   };
   for (const Case& c : cases) {
     trace.Start(TraceMode::kCutout, c.points[0]);

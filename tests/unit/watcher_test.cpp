@@ -111,8 +111,7 @@ const std::vector<int> kNone{};
 TEST_F(WatcherTest, StartsOnTheTickTheRestCountReachesTheHoldTime) {
   EXPECT_EQ(Run({{kLeft, {5, 5}}, {kLeft, {5, 5}}}), Calls{});
   EXPECT_EQ(Run({{kLeft, {5, 5}}}), Calls{"start1@5,5"});
-  EXPECT_EQ(Run({{kLeft, {5, 5}}, {kLeft, {9, 5}}, {kNone, {9, 5}}}),
-            (Calls{"step1@5,5", "step1@9,5", "finish-cut"}));
+  EXPECT_EQ(Run({{kLeft, {5, 5}}, {kLeft, {9, 5}}, {kNone, {9, 5}}}), (Calls{"step1@5,5", "step1@9,5", "finish-cut"}));
   EXPECT_EQ(watcher.intHoldCount(), 0);
 }
 
@@ -246,8 +245,13 @@ TEST_F(WatcherTest, APressOnTheCutoutStaysAClickWhenItErasesTheCutout) {
   shared.blnCutShown = true;
   Run({{kNone, {0, 0}}});
   shared.blnCutShown = false;
-  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {{kButtonLeft, kButtonRight}, {0, 0}},
-                 {kRight, {0, 0}}, {kRight, {0, 0}}, {kRight, {0, 0}}}),
+  EXPECT_EQ(Run({{kLeft, {0, 0}},
+                 {kLeft, {0, 0}},
+                 {kLeft, {0, 0}},
+                 {{kButtonLeft, kButtonRight}, {0, 0}},
+                 {kRight, {0, 0}},
+                 {kRight, {0, 0}},
+                 {kRight, {0, 0}}}),
             Calls{});
   EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
 }

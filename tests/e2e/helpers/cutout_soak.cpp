@@ -22,10 +22,10 @@
 
 namespace {
 
-using petariko::Point;
 using helper_kit::GdiObjects;
 using helper_kit::PumpMessages;
 using helper_kit::UserObjects;
+using petariko::Point;
 
 class CountingMessages : public petariko::UserMessages {
  public:
@@ -61,7 +61,8 @@ bool EdgeRowsRead(petariko::CanvasWindow& canvas, const RECT& piece) {
       const int x = start.x + i;
       const bool on = x >= piece.left && x < piece.right && start.y >= piece.top && start.y < piece.bottom;
       const COLORREF want = on ? GetPixel(screen, x, start.y) : RGB(0, 0, 0);
-      ok = ok && row[3 * i] == GetBValue(want) && row[3 * i + 1] == GetGValue(want) && row[3 * i + 2] == GetRValue(want);
+      ok =
+          ok && row[3 * i] == GetBValue(want) && row[3 * i + 1] == GetGValue(want) && row[3 * i + 2] == GetRValue(want);
     }
   }
   ReleaseDC(nullptr, screen);

@@ -23,10 +23,10 @@
 
 namespace {
 
-using petariko::Point;
 using helper_kit::GdiObjects;
 using helper_kit::PumpMessages;
 using helper_kit::UserObjects;
+using petariko::Point;
 
 class CountingMessages : public petariko::UserMessages {
  public:
@@ -56,10 +56,10 @@ struct Move {
 std::vector<Move> TraceMoves(int kind) {
   const Move up{0, -40}, down{0, 40}, left{-40, 0}, right{40, 0};
   switch (kind % 5) {
-    case 0: return {up};                                    // the 40,000-character path
-    case 1: return {up, right};                             // a path that cannot start
-    case 2: return {up, right, down, left, up, right};      // scrolled, no match
-    case 3: return {up, {0, -5}, {30, -30}, up, up, up};    // a single arrow: equal ones merge
+    case 0: return {up};                                                   // the 40,000-character path
+    case 1: return {up, right};                                            // a path that cannot start
+    case 2: return {up, right, down, left, up, right};                     // scrolled, no match
+    case 3: return {up, {0, -5}, {30, -30}, up, up, up};                   // a single arrow: equal ones merge
     default: return std::vector<Move>(101, Move{(kind & 1) ? 3 : -3, 1});  // too long
   }
 }
@@ -126,11 +126,12 @@ int wmain(int argc, wchar_t** argv) {
 
   std::FILE* out = _wfopen(argv[1], L"wb");
   if (!out) return 1;
-  std::fprintf(out,
-               "{\"traces\": %d, \"gdi_before\": %d, \"gdi_after\": %d, \"user_before\": %d, "
-               "\"user_after\": %d, \"launches\": %d, \"failed_launches\": %d, \"too_long\": %d, \"elapsed_ms\": %lu}\n",
-               traces, gdi_before, gdi_after, user_before, user_after, launcher.launches - launches_before,
-               launch_failures.shown - failures_before, messages.shown - too_long_before, elapsed);
+  std::fprintf(
+      out,
+      "{\"traces\": %d, \"gdi_before\": %d, \"gdi_after\": %d, \"user_before\": %d, "
+      "\"user_after\": %d, \"launches\": %d, \"failed_launches\": %d, \"too_long\": %d, \"elapsed_ms\": %lu}\n",
+      traces, gdi_before, gdi_after, user_before, user_after, launcher.launches - launches_before,
+      launch_failures.shown - failures_before, messages.shown - too_long_before, elapsed);
   std::fclose(out);
   return 0;
 }

@@ -29,7 +29,8 @@ FILE* g_buttons = nullptr;
 std::uint32_t PatternAt(int x, int y) {
   const std::uint32_t r = static_cast<std::uint32_t>(x) % 256;
   const std::uint32_t g = static_cast<std::uint32_t>(y) % 256;
-  const std::uint32_t b = 64 * (static_cast<std::uint32_t>(x) / 256 % 4) + 16 * (static_cast<std::uint32_t>(y) / 256 % 4) + 8;
+  const std::uint32_t b =
+      64 * (static_cast<std::uint32_t>(x) / 256 % 4) + 16 * (static_cast<std::uint32_t>(y) / 256 % 4) + 8;
   return (r << 16) | (g << 8) | b;
 }
 
@@ -41,8 +42,7 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     std::fflush(g_buttons);
   }
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
@@ -58,11 +58,8 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
       EndPaint(hwnd, &ps);
       return 0;
     }
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcW(hwnd, message, wparam, lparam);
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(hwnd, message, wparam, lparam);
   }
 }
 
@@ -81,7 +78,8 @@ int wmain(int argc, wchar_t** argv) {
   g_pattern.pixels.resize(static_cast<std::size_t>(g_pattern.width) * g_pattern.height);
   for (int y = 0; y < g_pattern.height; ++y) {
     for (int x = 0; x < g_pattern.width; ++x) {
-      g_pattern.pixels[static_cast<std::size_t>(y) * g_pattern.width + x] = PatternAt(g_pattern.left + x, g_pattern.top + y);
+      g_pattern.pixels[static_cast<std::size_t>(y) * g_pattern.width + x] =
+          PatternAt(g_pattern.left + x, g_pattern.top + y);
     }
   }
 

@@ -7,14 +7,14 @@
 //   probe.exe --serve
 //
 // For each PID one more line tells whether that process lives and counts its GDI and USER objects
-// (see CountObjects), and a last line which mouse buttons Wine holds down. With --serve it answers each line of PIDs on its input with the same lines
-// on its output and a closing {"kind":"end"}, so that a caller that asks often pays for the start
-// of a Wine process once.
+// (see CountObjects), and a last line which mouse buttons Wine holds down. With --serve it answers each line of PIDs on
+// its input with the same lines on its output and a closing {"kind":"end"}, so that a caller that asks often pays for
+// the start of a Wine process once.
 #include <windows.h>
 #include <commctrl.h>
-#include <winternl.h>
 #include <fcntl.h>
 #include <io.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -170,8 +170,8 @@ std::string CountObjects(DWORD pid) {
   EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
   // A program that takes no message for two seconds is hung (or stopped in a debugger).
   DWORD_PTR result = 0;
-  const bool responding = windows.first && SendMessageTimeoutW(windows.first, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
-                                                                2000, &result);
+  const bool responding =
+      windows.first && SendMessageTimeoutW(windows.first, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
   std::snprintf(buffer, sizeof(buffer),
                 "{\"kind\":\"process\",\"pid\":%lu,\"alive\":true,\"responding\":%s,\"gdi\":%ld,"
                 "\"user\":%d,\"gdi_reported\":%lu,\"user_reported\":%lu}\n",

@@ -41,8 +41,7 @@ unsigned long long UnixMilliseconds() {
 int wmain() {
   const unsigned long long started = UnixMilliseconds();
   const std::wstring command_line = GetCommandLineW();
-  std::string record = "{\"t\": " + std::to_string(started) + ", \"cmd\": " + Json(command_line) +
-                       ", \"argv\": [";
+  std::string record = "{\"t\": " + std::to_string(started) + ", \"cmd\": " + Json(command_line) + ", \"argv\": [";
   int count = 0;
   if (LPWSTR* args = CommandLineToArgvW(command_line.c_str(), &count)) {
     for (int i = 0; i < count; ++i) record += (i ? ", " : "") + Json(args[i]);
@@ -52,12 +51,11 @@ int wmain() {
   GetCurrentDirectoryW(32768, directory);
   const HWND canvas = FindWindowW(L"PetarikoCanvas", nullptr);
   record += "], \"cwd\": " + Json(directory);
-  record += std::string(", \"canvas_visible\": ") +
-            (canvas && IsWindowVisible(canvas) ? "true" : "false") + "}\n";
+  record += std::string(", \"canvas_visible\": ") + (canvas && IsWindowVisible(canvas) ? "true" : "false") + "}\n";
 
   // One write with FILE_APPEND_DATA, so that starts close together do not interleave.
-  HANDLE file = CreateFileW(RecordPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(RecordPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
   DWORD written = 0;
   const BOOL ok = WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);

@@ -26,8 +26,9 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
 }  // namespace
 
 std::optional<std::string> Cp932Codec::Encode(std::wstring_view text) const {
-  std::optional<std::string> bytes = Convert(
-      "CP932", "WCHAR_T", std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+  std::optional<std::string> bytes =
+      Convert("CP932", "WCHAR_T",
+              std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
   // iconv maps a few characters one way only (U+00A5 to 5C); Windows refuses those as best fits.
   return bytes && Decode(*bytes) == std::wstring(text) ? bytes : std::nullopt;
 }

@@ -21,9 +21,9 @@ class FakeGestureSurface : public GestureSurface {
   bool label_visible = false;
   std::wstring label_caption;
   Point label_position;
-  Point monitor_corner;           // what MonitorCorner answers
+  Point monitor_corner;             // what MonitorCorner answers
   std::vector<Point> corner_asked;  // the points it was asked about
-  int monitor_dpi = 96;           // what DpiAt answers
+  int monitor_dpi = 96;             // what DpiAt answers
 
   void DrawArrowCell(int code, Point top_left) override { cells.push_back({code, top_left}); }
   void ShowLabel(const std::wstring& caption, Point top_left) override {
