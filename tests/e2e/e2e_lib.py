@@ -119,6 +119,28 @@ def read_png(data):
     return width, height, bytes(out)
 
 
+class FaultFile:
+    """The test build's fault file, which names the checked call to refuse next ("operation nth")
+    or a failure to raise ("raise KIND"), and its log of the calls made and refused."""
+
+    def __init__(self, desktop, name="fault"):
+        self.path = os.path.join(desktop.root, name + ".txt")
+        self.log = os.path.join(desktop.root, name + ".log")
+        self.inject("")
+        self.env = {"PETARIKO_FAULT_FILE": desktop.windows_path(self.path),
+                    "PETARIKO_FAULT_LOG": desktop.windows_path(self.log)}
+
+    def inject(self, fault):
+        with open(self.path, "w") as f:
+            f.write(fault)
+
+    def log_lines(self):
+        if not os.path.exists(self.log):
+            return []
+        with open(self.log) as f:
+            return f.read().splitlines()
+
+
 class Desktop:
     """A private X server with a Wine prefix on it.
 

@@ -171,20 +171,29 @@ class Monkey:
         for crash in (w for w in windows if w["kind"] == "top" and w["visible"] and w["text"] in CRASH_TITLES):
             texts = [c["text"] for c in windows if c.get("root") == crash["hwnd"] and c["text"]]
             raise Fault("a process crashed", texts)
-        self.check_boxes(own, windows)
+        if self.box_under(own, windows):
+            # A menu or box is stacked under a topmost cut-out for a moment while it is shown: only
+            # one still there a moment later is hidden from the user.
+            time.sleep(0.3)
+            windows, processes, self.held = self.probe.survey(*([self.pid] if census else []))
+            own = [w for w in windows if w["kind"] == "top" and w["pid"] == self.pid]
+            if self.box_under(own, windows):
+                raise Fault(*self.box_under(own, windows))
         return processes.get(self.pid) if census else own
 
     def children(self, window):
         return [c for c in self.probe.survey()[0] if c.get("root") == window["hwnd"] and c["kind"] == "child"]
 
-    def check_boxes(self, own, windows):
+    def box_under(self, own, windows):
+        """The fatal box, or a box or menu of the program under a cut-out or the frozen screen, as
+        a Fault's arguments; None when there is none."""
         canvas = next((w for w in own if w["class"] == "PetarikoCanvas" and w["visible"]), None)
         for index, w in enumerate(own):
             if not w["visible"]:
                 continue
             if w["text"] == FATAL_TITLE:
                 texts = [c["text"] for c in windows if c.get("root") == w["hwnd"] and c["text"]]
-                raise Fault("the error trap is up", texts)
+                return "the error trap is up", texts
             if canvas is None or w["class"] not in DIALOGS and w["class"] != "#32768":
                 continue
             left, top, right, bottom = visible_rect(canvas)
@@ -193,8 +202,9 @@ class Monkey:
                 under = "frozen screen" if frozen(canvas, self.d) else "cut-out"
                 texts = [c["text"] for c in windows if c.get("root") == w["hwnd"] and c["class"] == "Static"
                          and c["text"]]
-                raise Fault(f"a box under the {under}", f"{w['class']} {w['text']!r} {texts} at {rect(w)}, "
-                                                        f"the {under} at {rect(canvas)}")
+                return (f"a box under the {under}", f"{w['class']} {w['text']!r} {texts} at {rect(w)}, "
+                                                    f"the {under} at {rect(canvas)}")
+        return None
 
     def canvas(self, own):
         return next((w for w in own if w["class"] == "PetarikoCanvas" and w["visible"]), None)

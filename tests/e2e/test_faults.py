@@ -6,7 +6,7 @@ import contextlib
 import os
 import time
 
-from e2e_lib import FAULTS_EXE, HELPERS, DesktopTestCase, Petariko, wait_for
+from e2e_lib import FAULTS_EXE, FaultFile, HELPERS, DesktopTestCase, Petariko, wait_for
 from test_cutout import OUTLINE, PATTERN_TOP
 from test_gesture import Recorder, settings_file
 
@@ -22,26 +22,11 @@ class FaultWalkTest(DesktopTestCase):
         d.spawn(os.path.join(HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width), str(d.height - PATTERN_TOP))
         wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
         self.recorder = Recorder(d)
-        self.fault_file = os.path.join(d.root, "fault.txt")
-        self.log = os.path.join(d.root, "fault.log")
+        faults = FaultFile(d)
+        self.inject, self.log_lines = faults.inject, faults.log_lines
         self.save_path = os.path.join(d.root, "walk.bmp")
-        self.inject("")
         self.app = Petariko(d, settings=settings_file([(self.recorder.windows_exe + " walked", "↑→")]), exe=FAULTS_EXE)
-        self.app.start(extra_env={"PETARIKO_FAULT_FILE": d.windows_path(self.fault_file),
-                                  "PETARIKO_FAULT_LOG": d.windows_path(self.log),
-                                  "RECORD_ARGS_FILE": self.recorder.env()["RECORD_ARGS_FILE"]})
-
-    # --- the fault file and its log ---------------------------------------------------------
-    def inject(self, fault):
-        """Names the call that fails next ("operation nth"), or none."""
-        with open(self.fault_file, "w") as f:
-            f.write(fault)
-
-    def log_lines(self):
-        if not os.path.exists(self.log):
-            return []
-        with open(self.log) as f:
-            return f.read().splitlines()
+        self.app.start(extra_env=dict(faults.env, RECORD_ARGS_FILE=self.recorder.env()["RECORD_ARGS_FILE"]))
 
     # --- the actions, driven without waiting on what a fault may prevent ---------------------
     def cut_out(self):

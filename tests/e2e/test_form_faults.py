@@ -8,7 +8,7 @@ import os
 import stat
 import time
 
-from e2e_lib import FAULTS_EXE, HELPERS, Petariko, ProbeSession, wait_for
+from e2e_lib import FAULTS_EXE, HELPERS, FaultFile, Petariko, ProbeSession, wait_for
 from test_settings import ABOUT, EDITOR, RECORDER, SCREEN, SettingsScreenCase, settings_file
 
 OPEN_DIALOG = "開く"
@@ -31,12 +31,10 @@ class FormFaultWalkTest(SettingsScreenCase):
         d.wine("reg", "add", r"HKCR\.html", "/ve", "/d", "htmlfile", "/f")
         self.saved_path = d.env["PATH"]
         d.env["PATH"] = bin_dir + os.pathsep + self.saved_path
-        self.fault_file = os.path.join(d.root, "form-fault.txt")
-        self.log = os.path.join(d.root, "form-fault.log")
-        self.inject("")
+        faults = FaultFile(d, "form-fault")
+        self.inject, self.log_lines = faults.inject, faults.log_lines
         self.app = Petariko(d, settings=settings_file(1, 2, 3, [("C:\\windows\\notepad.exe", "↑")]), exe=FAULTS_EXE)
-        self.app.start(extra_env={"PETARIKO_FAULT_FILE": d.windows_path(self.fault_file),
-                                  "PETARIKO_FAULT_LOG": d.windows_path(self.log)})
+        self.app.start(extra_env=faults.env)
         self.probe = ProbeSession(d)
         self.pid = next(w["pid"] for w in self.probe.survey()[0] if w["class"] == "PetarikoHost")
         self.tray = self.app.wait_tray_icon()
@@ -45,17 +43,7 @@ class FormFaultWalkTest(SettingsScreenCase):
         self.desktop.env["PATH"] = self.saved_path
         super().tearDown()
 
-    # --- the fault file, the program's windows and its boxes ---------------------------------
-    def inject(self, fault):
-        with open(self.fault_file, "w") as f:
-            f.write(fault)
-
-    def log_lines(self):
-        if not os.path.exists(self.log):
-            return []
-        with open(self.log) as f:
-            return f.read().splitlines()
-
+    # --- the program's windows and its boxes ---------------------------------------------------
     def survey(self):
         """(the program's windows, every window, the program's process record, in which "windows"
         counts its windows, children included, but not the IME window the system makes for it)."""

@@ -7,7 +7,7 @@ import sys
 import time
 import unittest
 
-from e2e_lib import DEFAULT_SETTINGS, FAULTS_EXE, HELPERS, REPO, Petariko, wait_for
+from e2e_lib import DEFAULT_SETTINGS, FAULTS_EXE, HELPERS, FaultFile, REPO, Petariko, wait_for
 from test_cutout import PATTERN_TOP
 from test_settings import SCREEN, SettingsScreenCase
 
@@ -32,21 +32,17 @@ class ErrorTrapTest(SettingsScreenCase):
         # Presses are seen over Wine windows only.
         d.spawn(os.path.join(HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width), str(d.height - PATTERN_TOP))
         wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
-        self.fault = os.path.join(d.root, "fault.txt")
+        self.faults = FaultFile(d)
         self.reports = os.path.join(d.root, "prefix", "drive_c", "users", "*", "AppData", "Local", "Petariko",
                                     "crash", "*.txt")
-
-    def order(self, text):
-        with open(self.fault, "w") as f:
-            f.write(text)
 
     def provoke(self, situation, order):
         """Starts the test build, brings `situation` about and orders the failure. Returns the
         program and what the user could still click: the settings screen's ＯＫ."""
         d = self.desktop
         app = Petariko(d, settings=DEFAULT_SETTINGS, name="trap", exe=FAULTS_EXE)
-        self.order(order if situation == "start-up" else "")
-        app.start(wait_tray=situation != "start-up", extra_env={"PETARIKO_FAULT_FILE": d.windows_path(self.fault)})
+        self.faults.inject(order if situation == "start-up" else "")
+        app.start(wait_tray=situation != "start-up", extra_env=self.faults.env)
         ok = None
         if situation == "frozen screen":
             d.move(*TRACE[0])
@@ -60,7 +56,7 @@ class ErrorTrapTest(SettingsScreenCase):
             self.click(self.option(screen, "ペタリコ", "中"))
             wait_for(lambda: self.options(screen)[("ペタリコ", "中")][0], what="cut-out 中 selected")
             ok = self.control(screen, "ＯＫ")
-        self.order(order)
+        self.faults.inject(order)
         return app, ok
 
     @staticmethod

@@ -105,7 +105,7 @@ int wmain(int argc, wchar_t** argv) {
     trace.FinishCutout();
     PumpMessages();
     // The desktop does not change during the soak, so the live screen is the frozen one.
-    if (cycle == 0) edge_rows_ok = EdgeRowsRead(canvas, {x, 120, x + 321, 401});
+    if (cycle == 0) edge_rows_ok = EdgeRowsRead(canvas, {x, 120, x + 320, 400});
 
     // A drag by real window messages, a right press for the menu, and a double-click.
     SetCursorPos(x + 200, 300);
