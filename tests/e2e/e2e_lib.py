@@ -286,6 +286,13 @@ class Desktop:
     def release(self, button=1):
         self.xdotool("mouseup", button)
 
+    def let_go(self):
+        """Lets go of every button and modifier a test may have left down: the X server keeps them
+        down for the next test on this desktop, whose clicks would then be drags."""
+        for button in (1, 2, 3):
+            self.xdotool("mouseup", button, check=False)
+        self.xdotool("keyup", "ctrl", "shift", "alt", "Escape", check=False)
+
     def key(self, *keys):
         self.xdotool("key", *keys)
 
@@ -541,6 +548,7 @@ class DesktopTestCase(unittest.TestCase):
 
     def tearDown(self):
         self.desktop.kill_wine()
+        self.desktop.let_go()
 
     def screenshot(self, label):
         return self.desktop.screenshot(save_as=f"{type(self).__name__}/{self._testMethodName}-{label}.png")
