@@ -36,6 +36,13 @@ bool DesktopInput::IsOverOwnWindow(Point screen) {
   return under && GetWindowThreadProcessId(under, &process) != 0 && process == GetCurrentProcessId();
 }
 
+bool DesktopInput::IsMenuOpen() {
+  // The menu's loop runs on this thread, which the watcher's timer ticks on.
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  return GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE) != 0;
+}
+
 // Form1's visible roles and what hangs off them, built after the host window exists.
 struct App::Parts {
   explicit Parts(App& app)

@@ -25,6 +25,7 @@ class DesktopInput : public InputPort {
   Point CursorPos() override { return CursorPosition(); }
   bool ButtonsSwapped() override { return GetSystemMetrics(SM_SWAPBUTTON) != 0; }
   bool IsOverOwnWindow(Point screen) override;
+  bool IsMenuOpen() override;
   // The frozen screen may not have the keyboard focus: the key is read wherever it goes.
   bool EscapePressed() override { return (GetAsyncKeyState(VK_ESCAPE) & 0x8001) != 0; }
 };

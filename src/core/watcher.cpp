@@ -24,10 +24,12 @@ void Watcher::Tick() {
 
   const bool both_held = cut_second && gesture_second;
   const bool none_held = !cut_first && !gesture_first;
-  // A press seen while the cut-out is up, or at the first tick after it went away, began on the
-  // cut-out: it stays a click when the double-click erases the window from under it.
-  if (!none_held && (shared_.blnCutShown || cut_shown_at_last_tick_)) waiting_for_release_ = true;
-  cut_shown_at_last_tick_ = shared_.blnCutShown;
+  // A press seen while the cut-out is up or the menu open, or at the first tick after either went
+  // away, began on them: it stays a click when the double-click erases the window from under it,
+  // and the click that closes the menu is no hold where it lands.
+  const bool press_target = shared_.blnCutShown || input_.IsMenuOpen();
+  if (!none_held && (press_target || press_target_at_last_tick_)) waiting_for_release_ = true;
+  press_target_at_last_tick_ = press_target;
   if (both_held || none_held || shared_.blnCutShown) {
     Release(none_held);
   } else {

@@ -19,6 +19,8 @@ class InputPort {
   virtual bool ButtonsSwapped() { return false; }
   // True when one of the program's own windows (a menu, message box or dialog) is at `screen`.
   virtual bool IsOverOwnWindow(Point /*screen*/) { return false; }
+  // True while the program's popup menu is open: a press anywhere then closes it.
+  virtual bool IsMenuOpen() { return false; }
   // True when Esc is down now or has been pressed since the last call: a tap between two ticks
   // counts too.
   virtual bool EscapePressed() { return false; }
@@ -84,10 +86,11 @@ class Watcher {
   Point ptAnchor_;
   // No new trace until no button is held: set when the length limit abandoned a trace (a fresh
   // frozen screen would cover the "too long" message the user must read), when Esc gave one up,
-  // and for a press made on the cut-out, which may erase it (the double-click) and leave the
-  // press held over whatever lay beneath.
+  // for a press made on the cut-out, which may erase it (the double-click) and leave the press
+  // held over whatever lay beneath, and for the press that closes the menu.
   bool waiting_for_release_ = false;
-  bool cut_shown_at_last_tick_ = false;
+  // The cut-out was up or the menu open at the last tick: a press seen now may have ended them.
+  bool press_target_at_last_tick_ = false;
   bool hold_on_own_window_ = false;
   // Read at every tick, so that a change of the system's setting counts at once.
   bool swapped_ = false;

@@ -32,8 +32,10 @@ class ScriptedInput : public InputPort {
   bool ButtonsSwapped() override { return swapped; }
   bool IsOverOwnWindow(Point p) override { return p.y >= own_windows_from_y; }
   bool EscapePressed() override { return std::exchange(escape, false); }
+  bool IsMenuOpen() override { return menu_open; }
 
   bool escape = false;  // a press not yet read
+  bool menu_open = false;
   bool swapped = false;
   int own_windows_from_y = 1000;  // the program's menus and boxes lie below this line
 };
@@ -239,12 +241,16 @@ TEST_F(WatcherTest, EscGivesTheTraceUpAndNothingStartsUntilRelease) {
   EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
 }
 
-TEST_F(WatcherTest, APressOnTheCutoutStaysAClickWhenItErasesTheCutout) {
-  // Pressed and erased between two ticks (the double-click): held on, then with a second
-  // button too, it starts nothing; only a release ends the wait.
-  shared.blnCutShown = true;
+class PressEndingItsTargetTest : public WatcherTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PressEndingItsTargetTest, StaysAClick) {
+  // Pressed and ended between two ticks (the double-click on the cut-out, the click that closes
+  // the menu): held on, then with a second button too, it starts nothing; only a release ends
+  // the wait.
+  const bool cutout = GetParam();
+  (cutout ? shared.blnCutShown : input.menu_open) = true;
   Run({{kNone, {0, 0}}});
-  shared.blnCutShown = false;
+  shared.blnCutShown = input.menu_open = false;
   EXPECT_EQ(Run({{kLeft, {0, 0}},
                  {kLeft, {0, 0}},
                  {kLeft, {0, 0}},
@@ -255,6 +261,8 @@ TEST_F(WatcherTest, APressOnTheCutoutStaysAClickWhenItErasesTheCutout) {
             Calls{});
   EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
 }
+
+INSTANTIATE_TEST_SUITE_P(CutoutAndMenu, PressEndingItsTargetTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace petariko
