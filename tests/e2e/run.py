@@ -1,9 +1,11 @@
 """Runs the end-to-end suite with several parts side by side: each worker is a process of its own
-with its own Xvfb and Wine prefix, and takes the next part when it is done. A part is a test file,
+with its own Xvfb and Wine prefix, and takes the next part when it is done. A part is a test class,
 or one test of a class that asks to be spread (SIDE_BY_SIDE), such as a share of the random run.
-Wine mostly waits for the tests' input, so two cores carry a few desktops at once.
+Wine mostly waits for the tests' input, so two cores carry a few desktops at once. The longest
+parts go first, by their times in the last run here, or on a fresh checkout by part-seconds.json
+beside this file (a past run's times).
 
-    python3 run.py [--jobs N] [test_file | test_file.Class.test ...]
+    python3 run.py [--jobs N] [test_file | test_file.Class | test_file.Class.test ...]
 
 Each part's output is printed whole when it ends, with its time; the exit status is 1 when any
 part failed. Every test_*.py here is found on its own.
@@ -24,26 +26,21 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def parts(names, seconds):
-    """The parts to run, the longest first: by their times in the last run where known, else the
-    spread tests, then whole files by size."""
+    """The parts to run, the longest first; a part of unknown length goes before the known ones."""
     loader = unittest.TestLoader()
     modules = names or sorted(os.path.basename(p)[:-3] for p in glob.glob(os.path.join(HERE, "test_*.py")))
-    spread, files = [], []
+    todo, classes = [], {}
     for name in modules:
-        if "." in name:
-            spread.append([name])
+        if name.count(".") == 2:
+            todo.append([name])
             continue
-        whole = []
         for case in iterate(loader.loadTestsFromName(name)):
             if getattr(type(case), "SIDE_BY_SIDE", False):
-                spread.append([case.id()])
+                todo.append([case.id()])
             else:
-                whole.append(case.id())
-        if whole:
-            files.append(whole)
-    files.sort(key=lambda ids: -os.path.getsize(os.path.join(HERE, ids[0].split(".")[0] + ".py")))
-    todo = spread + files
-    return sorted(todo, key=lambda ids: -seconds.get(label(ids), 0))  # stable: the unknown keep their order
+                classes.setdefault(case.id().rsplit(".", 1)[0], []).append(case.id())
+    todo += classes.values()
+    return sorted(todo, key=lambda ids: -seconds.get(label(ids), float("inf")))  # stable among equals
 
 
 def iterate(suite):
@@ -55,7 +52,7 @@ def iterate(suite):
 
 
 def label(ids):
-    return ids[0] if len(ids) == 1 else ids[0].split(".")[0]
+    return ids[0] if len(ids) == 1 else ids[0].rsplit(".", 1)[0]
 
 
 def worker(queue, results):
@@ -78,8 +75,8 @@ def worker(queue, results):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--jobs", type=int, default=int(os.environ.get("PETARIKO_E2E_JOBS", "3")),
-                        help="desktops side by side (default 3, or PETARIKO_E2E_JOBS)")
+    parser.add_argument("--jobs", type=int, default=int(os.environ.get("PETARIKO_E2E_JOBS", "4")),
+                        help="desktops side by side (default 4, or PETARIKO_E2E_JOBS)")
     parser.add_argument("names", nargs="*", help="test files (without .py) or single tests; all by default")
     args = parser.parse_args()
     sys.path.insert(0, HERE)
@@ -87,9 +84,10 @@ def main():
     import e2e_lib
     times_file = os.path.join(e2e_lib.ARTIFACTS, "part-seconds.json")
     seconds = {}
-    with contextlib.suppress(OSError, ValueError):
-        with open(times_file) as f:
-            seconds = json.load(f)
+    for known in (os.path.join(HERE, "part-seconds.json"), times_file):  # the last run's times win
+        with contextlib.suppress(OSError, ValueError):
+            with open(known) as f:
+                seconds.update(json.load(f))
     todo = parts(args.names, seconds)
     queue, results = multiprocessing.Queue(), multiprocessing.Queue()
     for ids in todo:
