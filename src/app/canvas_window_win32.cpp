@@ -81,12 +81,34 @@ CanvasWindow::~CanvasWindow() {
 
 // ---- The frozen screen while tracing ----
 
+void CanvasWindow::PrepareFreeze() {
+  if (holds_cutout_) return;  // the picture holds a cut-out's piece
+  try {
+    const Rect desktop = VirtualScreen(DisplayMonitors());
+    ScopedGetDc screen(nullptr);
+    frozen_.Resize(screen.get(), desktop.width(), desktop.height());
+    // Touched now, so that the copy at the freeze does not wait for the system to supply the
+    // bitmap's pages one by one.
+    std::memset(frozen_.Pixels(), 0, static_cast<std::size_t>(frozen_.width()) * frozen_.height() * 4);
+    freeze_prepared_ = true;
+  } catch (const ActionFailed&) {
+    // The freeze makes the picture itself, or fails as it did before.
+  }
+}
+
+void CanvasWindow::DropPreparedFreeze() {
+  if (!freeze_prepared_) return;
+  freeze_prepared_ = false;
+  ReleasePicture();
+}
+
 void CanvasWindow::CoverScreen() {
   // Placed together with the showing: one window operation instead of two while the user waits.
   cover_on_show_ = true;
 }
 
 void CanvasWindow::Freeze() {
+  freeze_prepared_ = false;  // what was made ready is used now, and given back with the trace
   const Rect desktop = VirtualScreen(DisplayMonitors());
   ScopedGetDc screen(nullptr);
   frozen_.Resize(screen.get(), desktop.width(), desktop.height());

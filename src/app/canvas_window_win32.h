@@ -35,6 +35,8 @@ class CanvasWindow : public FrozenScreenWindow, public CutoutWindow, public Froz
   GestureSurface& Marks() { return marks_; }
 
   // FrozenScreenWindow
+  void PrepareFreeze() override;
+  void DropPreparedFreeze() override;
   void CoverScreen() override;
   void Freeze() override;
   void DrawStartMarker(TraceMode mode, Point centre) override;
@@ -91,6 +93,7 @@ class CanvasWindow : public FrozenScreenWindow, public CutoutWindow, public Froz
   bool holds_cutout_ = false;
   bool cover_on_show_ = false;
   // The desktop-sized picture was made for a hold that has not frozen yet.
+  bool freeze_prepared_ = false;
   // A paint failed part-way: the next one draws the whole window.
   bool paint_whole_ = false;
   // The thread whose input is shared while the trace holds the mouse; 0 when none is.

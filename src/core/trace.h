@@ -53,6 +53,11 @@ class ColourSequence {
 class FrozenScreenWindow {
  public:
   virtual ~FrozenScreenWindow() = default;
+  // While a hold counts: makes ready what the freeze needs, so that the freeze only copies the
+  // desktop. It throws nothing; what it could not make, the freeze makes (or fails) itself.
+  virtual void PrepareFreeze() = 0;
+  // The hold ended: gives back what PrepareFreeze made and no freeze took.
+  virtual void DropPreparedFreeze() = 0;
   // Places the (still hidden) window over the whole desktop, every monitor, topmost.
   virtual void CoverScreen() = 0;
   // Copies the desktop from its corner onto the window's surface and keeps a clean copy of it.
@@ -91,6 +96,8 @@ class Trace : public TraceHandler {
   void FinishCutout() override;
   void FinishGesture() override;
   void Cancel() override;
+  void HoldBegan() override { window_.PrepareFreeze(); }
+  void HoldEnded() override { window_.DropPreparedFreeze(); }
 
  private:
   // Ends a trace without a cut-out: the frozen screen goes, the outline is emptied.

@@ -47,6 +47,10 @@ void Watcher::Release(bool none_held) {
   }
   intHoldCount_ = 0;
   if (none_held) waiting_for_release_ = false;
+  if (hold_began_) {
+    hold_began_ = false;
+    trace_.HoldEnded();
+  }
 }
 
 void Watcher::Hold() {
@@ -60,6 +64,10 @@ void Watcher::Hold() {
   if (intHoldCount_ == 0) {
     ptAnchor_ = cursor;
     hold_on_own_window_ = input_.IsOverOwnWindow(cursor);
+    if (!waiting_for_release_ && !hold_on_own_window_ && !trace_.IsTracing()) {
+      hold_began_ = true;
+      trace_.HoldBegan();
+    }
   }
   if (cursor == ptAnchor_ && intHoldCount_ < kHoldCountLimit) ++intHoldCount_;
 

@@ -50,6 +50,10 @@ class TraceHandler {
   virtual void FinishGesture() = 0;
   // The user gave the trace up (Esc): the frozen screen goes, nothing is pinned or started.
   virtual void Cancel() = 0;
+  // A hold that may become a trace began to count, and ended (after the trace, if one started):
+  // what a start needs can be made ready in between, so that the start itself is quick.
+  virtual void HoldBegan() {}
+  virtual void HoldEnded() {}
 };
 
 class Watcher {
@@ -92,6 +96,7 @@ class Watcher {
   // The cut-out was up or the menu open at the last tick: a press seen now may have ended them.
   bool press_target_at_last_tick_ = false;
   bool hold_on_own_window_ = false;
+  bool hold_began_ = false;  // HoldBegan was called; HoldEnded is owed at the release
   // Read at every tick, so that a change of the system's setting counts at once.
   bool swapped_ = false;
 };

@@ -73,6 +73,10 @@ class RecordingTrace : public TraceHandler {
     tracing = false;
     calls.push_back("cancel");
   }
+  // Apart from the calls above: "began" and "ended" for what a start needs made ready.
+  std::vector<std::string> readiness;
+  void HoldBegan() override { readiness.push_back("began"); }
+  void HoldEnded() override { readiness.push_back("ended"); }
 
  private:
   static std::string Where(TraceMode mode, Point p) {
@@ -241,6 +245,18 @@ TEST_F(WatcherTest, EscGivesTheTraceUpAndNothingStartsUntilRelease) {
   EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
 }
 
+TEST_F(WatcherTest, AStartIsMadeReadyOnceWhileAHoldCountsAndGivenBackAtTheRelease) {
+  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {5, 0}}}),
+            (Calls{"start1@0,0", "step1@5,0"}));
+  EXPECT_EQ(trace.readiness, Calls{"began"});
+  Run({{kNone, {5, 0}}, {kNone, {5, 0}}, {kLeft, {0, 0}}, {kNone, {0, 0}}});
+  EXPECT_EQ(trace.readiness, (Calls{"began", "ended", "began", "ended"}));
+  // Nothing for a press that can only be a click.
+  input.own_windows_from_y = 0;
+  Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kNone, {0, 0}}});
+  EXPECT_EQ(trace.readiness.size(), 4u);
+}
+
 class PressEndingItsTargetTest : public WatcherTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(PressEndingItsTargetTest, StaysAClick) {
@@ -259,6 +275,7 @@ TEST_P(PressEndingItsTargetTest, StaysAClick) {
                  {kRight, {0, 0}},
                  {kRight, {0, 0}}}),
             Calls{});
+  EXPECT_EQ(trace.readiness, Calls{});
   EXPECT_EQ(Run({{kNone, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
 }
 

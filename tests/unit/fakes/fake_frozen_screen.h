@@ -21,6 +21,8 @@ class FakeFrozenScreen : public FrozenScreenWindow {
   std::vector<Point> clip;
   bool visible = false;
 
+  void PrepareFreeze() override { calls.push_back("prepare"); }
+  void DropPreparedFreeze() override { calls.push_back("drop"); }
   void CoverScreen() override { calls.push_back("cover"); }
   void Freeze() override { Record("freeze"); }
   void DrawStartMarker(TraceMode mode, Point p) override {
