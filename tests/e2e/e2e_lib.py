@@ -459,10 +459,12 @@ class Petariko:
         x, y = self.wait_tray_icon()
         # A press that comes while the program still ends a box leads back to that box instead,
         # as it should: a user presses again, and so does this.
-        for attempt in range(3):
+        for attempt in range(4):
             self.desktop.click(x, y, button)
+            # Under Wine, looks polled while the menu opens can leave it unshown: the first waits.
+            time.sleep(1.0)
             with contextlib.suppress(AssertionError):
-                return self.desktop.wait_window(timeout=5, **{"class": "#32768", "visible": True})
+                return self.desktop.wait_window(timeout=3, **{"class": "#32768", "visible": True})
         return self.desktop.wait_window(**{"class": "#32768", "visible": True})
 
     def menu_point(self, menu, row):
