@@ -109,6 +109,7 @@ inline constexpr wchar_t kSettingsOpenFailed[] = L"設定画面を開けませ�
 inline constexpr wchar_t kEditorOpenFailed[] = L"ジェスチャ設定を開けませんでした。";
 inline constexpr wchar_t kAboutOpenFailed[] = L"バージョン情報を開けませんでした。";
 inline constexpr wchar_t kBrowseFailed[] = L"ファイルを選ぶ画面を開けませんでした。";
+inline constexpr wchar_t kDeleteFailed[] = L"一覧から削除できませんでした。";
 inline constexpr wchar_t kRelayoutFailed[] = L"画面の拡大率の変更に合わせられませんでした。";
 inline constexpr wchar_t kOpenFailedSuffix[] = L"を開けませんでした。";
 

@@ -74,7 +74,11 @@ class SettingsScreen : public dialog::Form, public ProgramListUi {
     });
   }
   bool Confirm(const std::wstring& text) override {
-    return Nested([&] { return ShowMessageBox(hwnd_, text, ui::kTitleConfirm, MB_YESNO | MB_DEFBUTTON1); }) == IDYES;
+    // A question that could not be shown was not answered yes; the caller tells the user so.
+    return Nested([&] {
+             return CheckCall("MessageBoxW",
+                              [&] { return ShowMessageBox(hwnd_, text, ui::kTitleConfirm, MB_YESNO | MB_DEFBUTTON1); });
+           }) == IDYES;
   }
   void ShowError(const std::wstring& text) override {
     Nested([&] { return ShowMessageBox(hwnd_, text, ui::kTitleError, MB_OK); });
@@ -294,7 +298,7 @@ void SettingsScreen::OnCommand(int id, int code) {
   switch (id) {
     case kIdAdd: copy_.list.Add(*this); break;
     case kIdEdit: copy_.list.Edit(*this); break;
-    case kIdDelete: copy_.list.Delete(*this); break;
+    case kIdDelete: Attempt(ui::kDeleteFailed, [&] { copy_.list.Delete(*this); }); break;
     case kIdOk: Ok(); break;
     case kIdCancel: Cancel(); break;
     case kIdVersion: Attempt(ui::kAboutOpenFailed, [&] { Nested([&] { host_.RunAboutBox(hwnd_); }); }); break;

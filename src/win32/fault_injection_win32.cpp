@@ -37,6 +37,7 @@ Orders ReadOrders(const std::string& text) {
     std::istringstream fields(line);
     std::string first, second;
     fields >> first >> second;
+    if (first.starts_with('#')) continue;  // a note, such as the serial that makes a repeated order new
     if (first == "raise") {
       orders.raise = second;
     } else if (!first.empty()) {

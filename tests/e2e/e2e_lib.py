@@ -126,13 +126,16 @@ class FaultFile:
     def __init__(self, desktop, name="fault"):
         self.path = os.path.join(desktop.root, name + ".txt")
         self.log = os.path.join(desktop.root, name + ".log")
+        self.orders = 0
         self.inject("")
         self.env = {"PETARIKO_FAULT_FILE": desktop.windows_path(self.path),
                     "PETARIKO_FAULT_LOG": desktop.windows_path(self.log)}
 
     def inject(self, fault):
+        # Each order is new, counted from its first call on, even when it repeats the last one.
+        self.orders += 1
         with open(self.path, "w") as f:
-            f.write(fault)
+            f.write(f"# order {self.orders}\n{fault}")
 
     def log_lines(self):
         if not os.path.exists(self.log):

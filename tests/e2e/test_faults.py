@@ -1,14 +1,17 @@
 """The fault walk: the test build of the program makes one checked Windows call fail at a time,
 walking every such call of a freeze and trace, a finish, a zoom with a turn and see-through, a
-copy, a save and a gesture's launch. After each, the program lives, no frozen screen is left and no box of it is left unseen."""
+copy, a save and a gesture's launch, and of the forms. After each, the program lives, no frozen
+screen is left and no box of it is left unseen."""
 import collections
 import contextlib
 import os
 import time
 
-from e2e_lib import FAULTS_EXE, FaultFile, HELPERS, DesktopTestCase, Petariko, wait_for
+from e2e_lib import FAULTS_EXE, FaultFile, HELPERS, DesktopTestCase, Petariko, ProbeSession, wait_for
 from test_cutout import OUTLINE, PATTERN_TOP
 from test_gesture import Recorder, settings_file
+from test_settings import ABOUT, EDITOR, SCREEN, RecorderCase
+from test_settings import settings_file as form_settings
 
 INSIDE = (410, 340)  # inside the cut-out of OUTLINE, which sits 10 pixels right and down
 GESTURE_START = (600, 500)
@@ -175,3 +178,245 @@ class FaultWalkTest(DesktopTestCase):
 
     def test_every_checked_call_of_a_launch_fails_in_turn_and_the_program_lives(self):
         self.walk(self.launch, False)
+
+
+def centre(window):
+    return (window["left"] + window["right"]) // 2, (window["top"] + window["bottom"]) // 2
+
+
+class FormFaultWalkTest(RecorderCase):
+    """The same walk through the forms: opening the settings screen, its 追加, 編集, 削除 and
+    バージョン, the editor's 参照, the about box's ヘルプ and a change of DPI. After each refusal a
+    box names the action, the screen keeps its edit (or is gone with nothing of it left) and the
+    next opening works."""
+    SIDE_BY_SIDE = True
+
+    def setUp(self):
+        super().setUp()
+        d = self.desktop
+        faults = FaultFile(d, "form-fault")
+        self.inject, self.log_lines = faults.inject, faults.log_lines
+        entries = [("C:\\windows\\notepad.exe", "↑")]
+        self.app = Petariko(d, settings=form_settings(1, 2, 3, entries), exe=FAULTS_EXE)
+        self.app.start(extra_env=faults.env)
+        self.probe = ProbeSession(d)
+        self.pid = next(w["pid"] for w in self.probe.survey()[0] if w["class"] == "PetarikoHost")
+
+    # --- the program's windows ----------------------------------------------------------------
+    def survey(self):
+        """(the program's windows, every window, its process record, where "windows" counts its
+        windows and controls but not the IME window the system makes for it)."""
+        windows, processes, _ = self.probe.survey(self.pid)
+        record = processes[self.pid]
+        self.assertTrue(record["alive"], "petariko.exe ended")
+        own = [w for w in windows if w["pid"] == self.pid]
+        record["windows"] = record["user"] - len([w for w in own if w["class"] == "IME"])
+        for w in own:
+            if w["kind"] == "top" and w["visible"] and w["text"] == "ペタリコのエラー":
+                self.fail("the error trap ended the program: " +
+                          str([c["text"] for c in windows if c.get("root") == w["hwnd"]]))
+        return own, windows, record
+
+    def shown(self, **fields):
+        return [w for w in self.survey()[0] if w["kind"] == "top" and w["visible"]
+                and all(w.get(k) == v for k, v in fields.items())]
+
+    def click_at(self, point):
+        x, y = point
+        self.desktop.xdotool("mousemove", x, y + 1)  # a synced move to where the pointer is never ends
+        self.desktop.click(x, y)
+        # Under Wine, looks polled while a click's window opens can leave the click unanswered.
+        time.sleep(1.0)
+
+    def key_to(self, title, key):
+        self.focus({"text": title})
+        self.desktop.key(key)
+
+    def outcome(self, opened, failed_text):
+        """Waits for what the action opens (`opened`, a window predicate), or for the box that
+        names its failure, which it answers: "opened" or "failed"."""
+        def look():
+            own, windows, _ = self.survey()
+            for w in own:
+                if w["kind"] != "top" or not w["visible"]:
+                    continue
+                if w["text"] == "エラー":
+                    texts = [c["text"] for c in windows if c.get("root") == w["hwnd"] and c["text"]]
+                    self.assertTrue(any(failed_text in t for t in texts), f"{texts} names not {failed_text!r}")
+                    return "failed"
+                if opened(w):
+                    return "opened"
+            return None
+        kind = wait_for(look, timeout=20, interval=0.1, what=f"the action or {failed_text!r}")
+        if kind == "failed":
+            self.key_to("エラー", "Return")
+            wait_for(lambda: not self.shown(text="エラー"), what="the box answered")
+        return kind
+
+    def open_screen(self):
+        self.click_at(self.app.menu_point(self.app.open_menu(1), 0))
+
+    def close_others(self, key="Escape"):
+        """Closes what the action opened over the settings screen."""
+        for w in self.shown():
+            if w["class"] not in (SCREEN, "#32768"):
+                self.key_to(w["text"], key)
+                wait_for(lambda: not self.shown(hwnd=w["hwnd"]), what=f"{w['text']} closed")
+
+    # --- the walk -----------------------------------------------------------------------------
+    def run_once(self, prepare, act, undo, fault):
+        if prepare:
+            prepare()
+        mark = len(self.log_lines())
+        self.inject(fault)
+        kind = act()
+        lines = self.log_lines()[mark:]
+        self.inject("")
+        undo()
+        return kind, lines
+
+    def walk(self, name, act, check, prepare=None, undo=None):
+        """Refuses each checked call of `act` in turn; `check` holds after every run, and nothing
+        of a half-made window is left."""
+        started = time.monotonic()
+        undo = undo or self.close_others
+        self.run_once(prepare, act, undo, "")  # the first run registers classes and loads what stays
+        kind, lines = self.run_once(prepare, act, undo, "")
+        self.assertEqual(kind, "opened", f"{name} without a fault")
+        calls = collections.Counter(line.split()[1] for line in lines if line.startswith("call "))
+        self.assertTrue(calls, f"{name} made no checked call")
+        # So does the first box (at a DPI change, Wine makes that DPI's system fonts once).
+        self.run_once(prepare, act, undo, min(calls) + " 1")
+        check()
+        base = self.survey()[2]
+        fired = 0
+        for operation, count in sorted(calls.items()):
+            for nth in range(1, count + 1):
+                kind, lines = self.run_once(prepare, act, undo, f"{operation} {nth}")
+                what = f"{name} with {operation} {nth} refused"
+                if f"injected {operation} {nth}" in lines:
+                    fired += 1
+                    self.assertEqual(kind, "failed", f"{what}: no box named the failure")
+                check()
+                wait_for(lambda: self.survey()[2]["windows"] == base["windows"], timeout=5,
+                         what=f"{what}: {base['windows']} windows again, not {self.survey()[2]['windows']}: "
+                              f"{[(w['class'], w['text'], w['visible']) for w in self.survey()[0]]}")
+        gdi = self.survey()[2]["gdi"]
+        total = sum(calls.values())
+        report = f"{name}: {fired}/{total} calls refused in turn ({dict(calls)}); GDI {base['gdi']} -> {gdi}"
+        print(f"\nform fault walk, {report}, {time.monotonic() - started:.0f} s")
+        self.assertEqual(fired, total, report)
+        self.assertLessEqual(gdi, base["gdi"] + 8, f"{name} leaks GDI objects: {report}")
+
+    def screen_with_an_edit(self):
+        """Opens the settings screen and changes an option, which every action must leave."""
+        self.open_screen()
+        screen = self.desktop.wait_window(**{"class": SCREEN, "visible": True})
+        self.click(self.option(screen, "ペタリコ", "未使用"))
+        wait_for(lambda: self.options(screen)[("ペタリコ", "未使用")][0], what="the edit")
+        self.buttons = {c["text"]: centre(c) for c in self.controls(screen)}
+        listview, header = self.control(screen, "", "SysListView32"), self.control(screen, "", "SysHeader32")
+        self.buttons["row 1"] = (listview["left"] + 40, header["bottom"] + 6)
+        self.size = (screen["right"] - screen["left"], screen["bottom"] - screen["top"])
+        self.unused = self.option(screen, "ペタリコ", "未使用")["hwnd"]
+
+    def screen_kept(self):
+        own, windows, _ = self.survey()
+        top = [w for w in own if w["class"] == SCREEN and w["visible"] and w["enabled"]]
+        self.assertEqual(len(top), 1, "the settings screen is not open and usable")
+        self.assertEqual(next(c for c in windows if c["hwnd"] == self.unused).get("checked"), 1, "the edit is lost")
+
+    def walk_in_screen(self, name, act, prepare=None, undo=None):
+        self.screen_with_an_edit()
+        self.walk(name, act, self.screen_kept, prepare, undo)
+        # The screen closes as usual, and the tray icon opens the next one.
+        self.key_to("設定画面", "alt+F4")
+        wait_for(lambda: not self.shown(**{"class": SCREEN}), what="the screen closed")
+        self.open_screen()
+        self.desktop.wait_window(**{"class": SCREEN, "visible": True})
+
+    def button_act(self, caption, opened, failed_text):
+        def act():
+            self.click_at(self.buttons[caption])
+            return self.outcome(opened, failed_text)
+        return act
+
+    def open_inner(self, opener, window_class, caption):
+        """Opens a form from the screen without a fault, and finds the button inside it."""
+        def prepare():
+            self.click_at(self.buttons[opener])
+            own, windows, _ = self.survey()
+            top = next(w for w in own if w["kind"] == "top" and w["class"] == window_class and w["visible"])
+            c = next(c for c in windows if c.get("root") == top["hwnd"] and c["text"] == caption)
+            self.inner = centre(c)
+        return prepare
+
+    # --- the actions --------------------------------------------------------------------------
+    def test_every_checked_call_of_opening_the_settings_screen_fails_in_turn_and_the_program_lives(self):
+        def act():
+            self.open_screen()
+            return self.outcome(lambda w: w["class"] == SCREEN, "設定画面を開けませんでした。")
+
+        def undo():
+            if self.shown(**{"class": SCREEN}):
+                self.key_to("設定画面", "alt+F4")
+                wait_for(lambda: not self.shown(**{"class": SCREEN}), what="the screen closed")
+
+        def screen_gone():
+            self.assertFalse([w for w in self.survey()[0] if w["class"] == SCREEN], "a settings screen is left")
+        self.walk("opening the settings screen", act, screen_gone, undo=undo)
+        self.open_screen()
+        self.desktop.wait_window(**{"class": SCREEN, "visible": True})
+
+    def test_every_checked_call_of_add_fails_in_turn_and_the_program_lives(self):
+        is_editor = (lambda w: w["class"] == EDITOR)
+        self.walk_in_screen("追加", self.button_act("追加", is_editor, "ジェスチャ設定を開けませんでした。"))
+
+    def test_every_checked_call_of_edit_fails_in_turn_and_the_program_lives(self):
+        is_editor = (lambda w: w["class"] == EDITOR)
+        self.walk_in_screen("編集", self.button_act("編集", is_editor, "ジェスチャ設定を開けませんでした。"))
+
+    def test_every_checked_call_of_delete_fails_in_turn_and_the_program_lives(self):
+        self.walk_in_screen("削除", self.button_act("削除", lambda w: w["text"] == "確認", "一覧から削除できませんでした。"),
+                            prepare=lambda: self.click_at(self.buttons["row 1"]),
+                            undo=lambda: self.close_others("n"))
+
+    def test_every_checked_call_of_the_about_box_fails_in_turn_and_the_program_lives(self):
+        self.walk_in_screen("バージョン", self.button_act("バージョン", lambda w: w["class"] == ABOUT,
+                                                          "バージョン情報を開けませんでした。"))
+
+    def test_every_checked_call_of_browse_fails_in_turn_and_the_program_lives(self):
+        def act():
+            self.click_at(self.inner)
+            return self.outcome(lambda w: w["text"] == "開く", "ファイルを選ぶ画面を開けませんでした。")
+        self.walk_in_screen("参照", act, prepare=self.open_inner("追加", EDITOR, "参照"))
+
+    def test_every_checked_call_of_help_fails_in_turn_and_the_program_lives(self):
+        def act():
+            log = self.log + ".xdg-open"
+            before = os.path.getsize(log) if os.path.exists(log) else 0
+            self.click_at(self.inner)
+            return self.outcome(lambda w: os.path.exists(log) and os.path.getsize(log) > before,
+                                "help.html\r\nを開けませんでした。")
+        self.walk_in_screen("ヘルプ", act, prepare=self.open_inner("バージョン", ABOUT, "ヘルプ"))
+
+    def test_every_checked_call_of_a_dpi_change_fails_in_turn_and_the_program_lives(self):
+        def send(dpi, width, height):
+            return self.desktop.spawn(os.path.join(HELPERS, "send_dpi.exe"), SCREEN, str(dpi), str(width), str(height))
+
+        def width():
+            return (lambda w: w["right"] - w["left"])(self.shown(**{"class": SCREEN})[0])
+
+        def act():
+            # The helper returns once the screen has handled the message, which a box holds up.
+            helper = send(144, self.size[0] * 3 // 2, self.size[1] * 3 // 2)
+            kind = self.outcome(lambda w: w["class"] == SCREEN and helper.poll() == 0,
+                                "画面の拡大率の変更に合わせられませんでした。")
+            if kind == "opened":
+                self.assertGreater(width(), self.size[0], "the screen did not follow the DPI")
+            return kind
+
+        def undo():
+            send(96, *self.size)
+            wait_for(lambda: width() == self.size[0], what="the screen back at 96 dpi")
+        self.walk_in_screen("a DPI change", act, undo=undo)

@@ -518,7 +518,8 @@ printf '%s\\n' "$@" >> "{log}"
 """
 
 
-class AboutBoxTest(SettingsScreenCase):
+class RecorderCase(SettingsScreenCase):
+    """Pages and links open in recorders, not in a browser."""
 
     def setUp(self):
         # The shell hands URLs and files to xdg-open and mailto: links to xdg-email; recorders
@@ -547,6 +548,8 @@ class AboutBoxTest(SettingsScreenCase):
         with open(self.log + "." + name) as f:
             return f.read().split()
 
+
+class AboutBoxTest(RecorderCase):
     def test_about_box_help_and_links(self):
         app = Petariko(self.desktop)
         app.start()
