@@ -33,6 +33,13 @@ DEFAULT_SETTINGS = b" 1 \r\n 2 \r\n 3 \r\n" + b"\r\n" * 60
 SAVE_DIALOG = "名前を付けて保存"
 
 
+def shown_cutouts(windows, screen_width):
+    """The cut-out windows among `windows` that are up: shaped and narrower than the screen, since
+    the frozen screen takes its shape a moment before it moves to the piece's place."""
+    return [w for w in windows if w["class"] == "PetarikoCanvas" and w["visible"] and "region" in w
+            and w["right"] - w["left"] < screen_width]
+
+
 def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
     """Polls until predicate() returns a truthy value, which is returned."""
     deadline = time.monotonic() + timeout

@@ -7,7 +7,7 @@ import contextlib
 import os
 import time
 
-from e2e_lib import FAULTS_EXE, FaultFile, HELPERS, DesktopTestCase, Petariko, ProbeSession, wait_for
+from e2e_lib import FAULTS_EXE, FaultFile, HELPERS, DesktopTestCase, Petariko, ProbeSession, shown_cutouts, wait_for
 from test_cutout import OUTLINE, PATTERN_TOP
 from test_gesture import Recorder, settings_file
 from test_settings import ABOUT, EDITOR, SCREEN, RecorderCase
@@ -168,8 +168,7 @@ class FaultWalkTest(DesktopTestCase):
         self.assertGreaterEqual(fired, total * 0.8, report)
         # Afterwards everything still works, the program's piece included.
         self.cut_out()
-        wait_for(lambda: [w for w in self.desktop.windows() if w["class"] == "PetarikoCanvas"
-                          and w["visible"] and "region" in w], what="a cut-out after the walk")
+        wait_for(lambda: shown_cutouts(self.desktop.windows(), self.desktop.width), what="a cut-out after the walk")
         print(f"\nfault walk, {report}, {time.monotonic() - started:.0f} s")
 
     def test_every_checked_call_of_a_freeze_and_trace_fails_in_turn_and_the_program_lives(self):
@@ -374,8 +373,7 @@ class FormFaultWalkTest(RecorderCase):
 
         def screen_gone_and_cutout_back():
             self.assertFalse([w for w in self.survey()[0] if w["class"] == SCREEN], "a settings screen is left")
-            wait_for(lambda: [w for w in self.survey()[0] if w["class"] == "PetarikoCanvas" and w["visible"]
-                              and "region" in w], timeout=5, what="the cut-out put back")
+            wait_for(lambda: shown_cutouts(self.survey()[0], self.desktop.width), timeout=5, what="the cut-out put back")
         # Opening the screen hides the cut-out; every way it ends puts it back.
         show_pattern(self.desktop)
         trace_outline(self.desktop)

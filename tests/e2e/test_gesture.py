@@ -10,7 +10,7 @@ import subprocess
 import time
 import unittest
 
-from e2e_lib import HELPERS, REPO, ButtonNotes, DesktopTestCase, Image, Petariko, read_bmp, wait_for
+from e2e_lib import HELPERS, REPO, ButtonNotes, DesktopTestCase, Image, Petariko, read_bmp, shown_cutouts, wait_for
 
 RECORDER = os.path.join(HELPERS, "record_args.exe")
 # The larger strips are 4-bit BMPs: ImageMagick reads them.
@@ -322,8 +322,7 @@ class GestureTest(GestureSteps, DesktopTestCase):
             time.sleep(0.35)
         d.release(1)
         # The frozen screen stays up until the watcher's next tick: wait for the shaped piece.
-        canvas = wait_for(lambda: [w for w in d.windows() if w["class"] == "PetarikoCanvas" and w["visible"]
-                                   and "region" in w], timeout=15, interval=0.1, what="the cut-out")[0]
+        canvas = wait_for(lambda: shown_cutouts(d.windows(), d.width), timeout=15, interval=0.1, what="the cut-out")[0]
         self.assertEqual((canvas["left"], canvas["top"]), (450 + 10, 320 + 10))  # the piece's corner
 
         # A save into another folder leaves the current directory where the program started.
