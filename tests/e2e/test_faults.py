@@ -11,7 +11,6 @@ from e2e_lib import FAULTS_EXE, FaultFile, HELPERS, DesktopTestCase, Petariko, P
 from test_cutout import OUTLINE, PATTERN_TOP
 from test_gesture import Recorder, settings_file
 from test_settings import ABOUT, EDITOR, SCREEN, RecorderCase
-from test_settings import settings_file as form_settings
 
 INSIDE = (410, 340)  # inside the cut-out of OUTLINE, which sits 10 pixels right and down
 GESTURE_START = (600, 500)
@@ -204,7 +203,7 @@ class FormFaultWalkTest(RecorderCase):
         faults = FaultFile(d, "form-fault")
         self.inject, self.log_lines = faults.inject, faults.log_lines
         entries = [("C:\\windows\\notepad.exe", "↑")]
-        self.app = Petariko(d, settings=form_settings(1, 2, 3, entries), exe=FAULTS_EXE)
+        self.app = Petariko(d, settings=settings_file(entries), exe=FAULTS_EXE)
         self.app.start(extra_env=faults.env)
         self.probe = ProbeSession(d)
         self.pid = next(w["pid"] for w in self.probe.survey()[0] if w["class"] == "PetarikoHost")
@@ -263,6 +262,10 @@ class FormFaultWalkTest(RecorderCase):
     def open_screen(self):
         self.click_at(self.app.menu_point(self.app.open_menu(1), 0))
 
+    def screen_opens(self):
+        self.open_screen()
+        return self.desktop.wait_window(**{"class": SCREEN, "visible": True})
+
     def close_others(self, key="Escape"):
         """Closes what the action opened over the settings screen."""
         for w in self.shown():
@@ -319,8 +322,7 @@ class FormFaultWalkTest(RecorderCase):
 
     def screen_with_an_edit(self):
         """Opens the settings screen and changes an option, which every action must leave."""
-        self.open_screen()
-        screen = self.desktop.wait_window(**{"class": SCREEN, "visible": True})
+        screen = self.screen_opens()
         self.click(self.option(screen, "ペタリコ", "未使用"))
         wait_for(lambda: self.options(screen)[("ペタリコ", "未使用")][0], what="the edit")
         self.buttons = {c["text"]: centre(c) for c in self.controls(screen)}
@@ -341,14 +343,16 @@ class FormFaultWalkTest(RecorderCase):
         # The screen closes as usual, and the tray icon opens the next one.
         self.key_to("設定画面", "alt+F4")
         wait_for(lambda: not self.shown(**{"class": SCREEN}), what="the screen closed")
-        self.open_screen()
-        self.desktop.wait_window(**{"class": SCREEN, "visible": True})
+        self.screen_opens()
 
     def button_act(self, caption, opened, failed_text):
         def act():
             self.click_at(self.buttons[caption])
             return self.outcome(opened, failed_text)
         return act
+
+    def editor_act(self, caption):
+        return self.button_act(caption, lambda w: w["class"] == EDITOR, "ジェスチャ設定を開けませんでした。")
 
     def open_inner(self, opener, window_class, caption):
         """Opens a form from the screen without a fault, and finds the button inside it."""
@@ -381,16 +385,13 @@ class FormFaultWalkTest(RecorderCase):
         # Where the cut-out was cannot be read: it comes back where the last one did.
         self.walk("opening the settings screen", act, screen_gone_and_cutout_back, undo=undo,
                   handled_in_place={"GetWindowRect"})
-        self.open_screen()
-        self.desktop.wait_window(**{"class": SCREEN, "visible": True})
+        self.screen_opens()
 
     def test_every_checked_call_of_add_fails_in_turn_and_the_program_lives(self):
-        is_editor = (lambda w: w["class"] == EDITOR)
-        self.walk_in_screen("追加", self.button_act("追加", is_editor, "ジェスチャ設定を開けませんでした。"))
+        self.walk_in_screen("追加", self.editor_act("追加"))
 
     def test_every_checked_call_of_edit_fails_in_turn_and_the_program_lives(self):
-        is_editor = (lambda w: w["class"] == EDITOR)
-        self.walk_in_screen("編集", self.button_act("編集", is_editor, "ジェスチャ設定を開けませんでした。"))
+        self.walk_in_screen("編集", self.editor_act("編集"))
 
     def test_every_checked_call_of_delete_fails_in_turn_and_the_program_lives(self):
         self.walk_in_screen("削除", self.button_act("削除", lambda w: w["text"] == "確認", "一覧から削除できませんでした。"),
