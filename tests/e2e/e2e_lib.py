@@ -423,7 +423,14 @@ class Petariko:
     def start(self, wait_tray=True, cwd=None, extra_env=None):
         self.process = self.desktop.spawn(self.exe, cwd=cwd, extra_env=extra_env)
         if wait_tray:
-            self.wait_tray_icon()
+            # A start after the prefix's processes ended starts Wine's desktop and tray first, which
+            # four busy desktops on two cores can hold back well past the usual few seconds.
+            try:
+                self.wait_tray_icon(timeout=45)
+            except AssertionError as missing:
+                raise AssertionError(f"{missing}; petariko.exe "
+                                     + ("still runs" if self.process.poll() is None
+                                        else f"ended with exit code {self.process.returncode}")) from None
         return self.process
 
     def private_bytes(self):
