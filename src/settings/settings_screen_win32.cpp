@@ -353,6 +353,8 @@ void SettingsScreen::Close() {
 
 LRESULT CALLBACK SettingsScreen::ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
                                           DWORD_PTR self) {
+  // Once the error trap has begun, a drop or Enter opens no editor from a broken process.
+  if (ErrorTrapRunning()) return DefSubclassProc(hwnd, message, wparam, lparam);
   return Guarded([&]() -> LRESULT {
     if (message == WM_DROPFILES) {
       reinterpret_cast<SettingsScreen*>(self)->OnDrop(reinterpret_cast<HDROP>(wparam));
