@@ -10,7 +10,6 @@ import json
 import os
 import select
 import shutil
-import signal
 import subprocess
 import tempfile
 import time
@@ -31,6 +30,7 @@ TRAY_WINDOW_NAME = "^Wine System Tray$"
 # without the first start's notification over the screen.
 DEFAULT_SETTINGS = b" 1 \r\n 2 \r\n 3 \r\n" + b"\r\n" * 60
 SAVE_DIALOG = "名前を付けて保存"
+PATTERN_TOP = 60  # the pattern window's top: the rows above stay free for Wine's tray window
 
 
 def shown_cutouts(windows, screen_width):
@@ -257,6 +257,13 @@ class Desktop:
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return process
+
+    def show_pattern(self, extra_env=None):
+        """Shows the pattern helper over the whole desktop below PATTERN_TOP: a known picture to
+        cut out, and a Wine window, since presses are seen over Wine windows only."""
+        self.spawn(os.path.join(HELPERS, "pattern.exe"), str(-self.offset[0]), str(PATTERN_TOP - self.offset[1]),
+                   str(self.width), str(self.height - PATTERN_TOP), extra_env=extra_env)
+        wait_for(lambda: self.search(name="^pattern$"), timeout=30, what="the pattern window")
 
     def windows_path(self, unix_path):
         return "Z:" + os.path.abspath(unix_path).replace("/", "\\")

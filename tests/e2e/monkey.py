@@ -19,10 +19,9 @@ import sys
 import time
 
 import e2e_lib
-from e2e_lib import SAVE_DIALOG, Desktop, Petariko, ProbeSession, wait_for
+from e2e_lib import PATTERN_TOP, SAVE_DIALOG, Desktop, Petariko, ProbeSession
 from test_gesture import Recorder, settings_file
 
-PATTERN_TOP = 60  # the rows above stay free for Wine's tray window
 HOLD_S = 0.9  # a slow click: the button held still past the hold time (3 ticks of 100 ms)
 ARROWS = {"↑": (0, -60), "←": (-60, 0), "→": (60, 0), "↓": (0, 60)}
 # Before the counts are first taken, the run opens once what fills caches for good (the settings
@@ -143,9 +142,7 @@ class Monkey:
         d = self.d
         d.env["RECORD_ARGS_FILE"] = self.recorder.env()["RECORD_ARGS_FILE"]
         if not d.search(name="^pattern$"):
-            d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width),
-                    str(d.height - PATTERN_TOP))
-            wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
+            d.show_pattern()
         self.app = Petariko(d, settings=None if directory else settings_file(self.entries), directory=directory)
         self.app.start(cwd=self.run_dir)
         self.tray = self.app.wait_tray_icon()

@@ -8,10 +8,9 @@ import time
 import unittest
 
 import e2e_lib
-from e2e_lib import SAVE_DIALOG, DesktopTestCase, Petariko, read_bmp, wait_for
+from e2e_lib import PATTERN_TOP, SAVE_DIALOG, DesktopTestCase, Petariko, read_bmp, wait_for
 
 # The pattern window leaves the top rows free so that Wine's tray window stays visible.
-PATTERN_TOP = 60
 # A quadrilateral well inside the pattern; screen pixels.
 OUTLINE = [(200, 150), (600, 160), (650, 500), (250, 520)]
 
@@ -55,9 +54,7 @@ class CutoutCase(DesktopTestCase):
     def setUp(self):
         d = self.desktop
         self.pattern_buttons = e2e_lib.ButtonNotes(d)
-        d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), str(-d.offset[0]), str(PATTERN_TOP - d.offset[1]),
-                str(d.width), str(d.height - PATTERN_TOP), extra_env=self.pattern_buttons.env)
-        wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
+        d.show_pattern(extra_env=self.pattern_buttons.env)
         self.app = Petariko(d, settings=self.settings())
         self.app.start()
         self.before = d.screenshot()

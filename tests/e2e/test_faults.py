@@ -8,17 +8,12 @@ import os
 import time
 
 from e2e_lib import FAULTS_EXE, FaultFile, HELPERS, DesktopTestCase, Petariko, ProbeSession, shown_cutouts, wait_for
-from test_cutout import OUTLINE, PATTERN_TOP
+from test_cutout import OUTLINE
 from test_gesture import Recorder, settings_file
 from test_settings import ABOUT, EDITOR, SCREEN, RecorderCase
 
 INSIDE = (410, 340)  # inside the cut-out of OUTLINE, which sits 10 pixels right and down
 GESTURE_START = (600, 500)
-
-
-def show_pattern(d):
-    d.spawn(os.path.join(HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width), str(d.height - PATTERN_TOP))
-    wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
 
 
 def trace_outline(d):
@@ -38,7 +33,7 @@ class FaultWalkTest(DesktopTestCase):
 
     def setUp(self):
         d = self.desktop
-        show_pattern(d)
+        d.show_pattern()
         self.recorder = Recorder(d)
         faults = FaultFile(d)
         self.inject, self.log_lines = faults.inject, faults.log_lines
@@ -379,7 +374,7 @@ class FormFaultWalkTest(RecorderCase):
             self.assertFalse([w for w in self.survey()[0] if w["class"] == SCREEN], "a settings screen is left")
             wait_for(lambda: shown_cutouts(self.survey()[0], self.desktop.width), timeout=5, what="the cut-out put back")
         # Opening the screen hides the cut-out; every way it ends puts it back.
-        show_pattern(self.desktop)
+        self.desktop.show_pattern()
         trace_outline(self.desktop)
         screen_gone_and_cutout_back()
         # Where the cut-out was cannot be read: it comes back where the last one did.

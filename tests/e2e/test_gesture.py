@@ -20,7 +20,6 @@ ARROW_STRIPS = {32: read_bmp(os.path.join(REPO, "res", "arrows.bmp")),
 UP, LEFT, RIGHT, DOWN = 1, 2, 3, 4
 STEP = {UP: (0, -60), LEFT: (-60, 0), RIGHT: (60, 0), DOWN: (0, 60)}
 # The pattern leaves the top rows free so that Wine's tray window stays visible.
-PATTERN_TOP = 60
 START = (600, 500)  # far from the arrow row and the label, so the trace never crosses them
 LABEL = (50, 90, 300, 18)  # a part of the label that any caption of this size covers
 RIGHT_BUTTON = 2  # the gesture button in the settings file
@@ -161,9 +160,7 @@ class GestureSteps:
     def setUp(self):
         d = self.desktop
         self.pattern_buttons = ButtonNotes(d)
-        d.spawn(os.path.join(HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width),
-                str(d.height - PATTERN_TOP), extra_env=self.pattern_buttons.env)
-        wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
+        d.show_pattern(extra_env=self.pattern_buttons.env)
         self.recorder = Recorder(d)
         d.env["RECORD_ARGS_FILE"] = self.recorder.env()["RECORD_ARGS_FILE"]
         self.addCleanup(d.env.pop, "RECORD_ARGS_FILE", None)

@@ -302,8 +302,7 @@ class CutoutPutBackTest(SettingsScreenCase):
     def test_cutout_hides_while_the_screen_is_open_and_returns_after_ok_and_cancel(self):
         d = self.desktop
         # Presses are seen only over a Wine window: a pattern window below the tray.
-        d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", "60", str(d.width), str(d.height - 60))
-        wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
+        d.show_pattern()
         app = Petariko(d, settings=settings_file(1, 2, 3))
         app.start()
         d.move(300, 300)

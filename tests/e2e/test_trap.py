@@ -7,8 +7,7 @@ import sys
 import time
 import unittest
 
-from e2e_lib import DEFAULT_SETTINGS, FAULTS_EXE, HELPERS, FaultFile, REPO, Petariko, wait_for
-from test_cutout import PATTERN_TOP
+from e2e_lib import DEFAULT_SETTINGS, FAULTS_EXE, FaultFile, REPO, Petariko, wait_for
 from test_settings import SCREEN, SettingsScreenCase
 
 TRACE = [(150, 150), (300, 170)]  # clear of the message, which is centred
@@ -30,8 +29,7 @@ class ErrorTrapTest(SettingsScreenCase):
     def setUp(self):
         d = self.desktop
         # Presses are seen over Wine windows only.
-        d.spawn(os.path.join(HELPERS, "pattern.exe"), "0", str(PATTERN_TOP), str(d.width), str(d.height - PATTERN_TOP))
-        wait_for(lambda: d.search(name="^pattern$"), timeout=30, what="the pattern window")
+        d.show_pattern()
         self.faults = FaultFile(d)
         self.reports = os.path.join(d.root, "prefix", "drive_c", "users", "*", "AppData", "Local", "Petariko",
                                     "crash", "*.txt")
