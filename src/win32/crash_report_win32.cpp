@@ -4,6 +4,7 @@
 #include <dbghelp.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -55,7 +56,7 @@ struct Reporter {
   std::wstring folder;         // made when a report is written
   std::wstring message_saved;  // the two lines, and where the report is
   std::wstring message_unsaved;
-  decltype(&MiniDumpWriteDump) write_dump = nullptr;
+  std::atomic<bool> saved{false};  // the report is on disk, with or without its minidump
   HANDLE wake = nullptr;
   HANDLE written = nullptr;
   DWORD thread_id = 0;
@@ -170,8 +171,24 @@ UniqueKernelHandle CreateNewFile(const std::wstring& path) {
       CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// dbghelp is loaded only for a report: held from start-up, it and what it loads cost an idle
+// program more than a megabyte. From the system folder only: a dbghelp.dll beside the program or
+// in the current folder is never taken.
+decltype(&MiniDumpWriteDump) LoadMinidumpWriter() {
+  const HMODULE dbghelp = LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!dbghelp) return nullptr;
+  // A dump needs no symbols: one that reads every module's symbols first (Wine's does) takes
+  // half a minute instead of a second.
+  if (const auto set_options = reinterpret_cast<decltype(&SymSetOptions)>(
+          reinterpret_cast<void*>(GetProcAddress(dbghelp, "SymSetOptions")))) {
+    set_options(SYMOPT_DEFERRED_LOADS);
+  }
+  return reinterpret_cast<decltype(&MiniDumpWriteDump)>(
+      reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+}
+
 bool WriteMinidump(const std::wstring& path, const CrashRequest& request) {
-  const auto write = TheReporter().write_dump;
+  const auto write = LoadMinidumpWriter();
   if (!write) return false;
   UniqueKernelHandle file = CreateNewFile(path);
   if (file.get() == INVALID_HANDLE_VALUE) return false;
@@ -184,6 +201,14 @@ bool WriteMinidump(const std::wstring& path, const CrashRequest& request) {
   file.reset();
   DeleteFileW(path.c_str());
   return false;
+}
+
+bool WriteTextFile(const std::wstring& path, const std::string& text) {
+  UniqueKernelHandle file = CreateNewFile(path);
+  DWORD written = 0;
+  return file.get() != INVALID_HANDLE_VALUE &&
+         WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size();
 }
 
 // Writes the report of `request` and its minidump; true when the report is in the folder.
@@ -216,13 +241,15 @@ bool WriteCrashReport(const CrashRequest& request) noexcept {
     if (folder.empty() || !MakeFolder(folder)) return false;
     const std::string stem = CrashFileStem(facts.time, facts.process_id);
     const std::wstring path = folder + L"\\" + std::wstring(stem.begin(), stem.end());
-    if (WriteMinidump(path + L".dmp", request)) facts.dump_name = stem + ".dmp";
-    const std::string text = CrashReportText(facts);
-    UniqueKernelHandle file = CreateNewFile(path + L".txt");
-    DWORD written = 0;
-    return file.get() != INVALID_HANDLE_VALUE &&
-           WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
+    // The report first, then the minidump, which must load dbghelp: a load that the failure
+    // blocks (the loader's lock left taken) then costs the dump, never the report.
+    if (!WriteTextFile(path + L".txt", CrashReportText(facts))) return false;
+    TheReporter().saved = true;
+    if (WriteMinidump(path + L".dmp", request)) {
+      facts.dump_name = stem + ".dmp";
+      WriteTextFile(path + L".txt", CrashReportText(facts));
+    }
+    return true;
   } catch (...) {
     return false;
   }
@@ -267,18 +294,6 @@ void PrepareCrashReporter() {
   reporter.folder = CrashFolder();
   reporter.message_unsaved = ui::kFatalError;
   reporter.message_saved = reporter.message_unsaved + L"\r\n\r\n" + ui::kCrashReportSaved + L"\r\n" + reporter.folder;
-  // From the system folder only: a dbghelp.dll beside the program or in the current folder is
-  // never taken.
-  if (const HMODULE dbghelp = LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-    reporter.write_dump = reinterpret_cast<decltype(&MiniDumpWriteDump)>(
-        reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
-    // A dump needs no symbols: one that reads every module's symbols first (Wine's does) takes
-    // half a minute instead of a second.
-    if (const auto set_options = reinterpret_cast<decltype(&SymSetOptions)>(
-            reinterpret_cast<void*>(GetProcAddress(dbghelp, "SymSetOptions")))) {
-      set_options(SYMOPT_DEFERRED_LOADS);
-    }
-  }
   reporter.wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   reporter.written = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!reporter.wake || !reporter.written) return;
@@ -299,7 +314,7 @@ void ReportCrashAndEnd(const CrashRequest& request) noexcept {
     if (WaitForSingleObject(reporter.written, kReportTimeoutMs) == WAIT_OBJECT_0) {
       for (;;) Sleep(INFINITE);
     }
-    ShowFatalMessage(false);
+    ShowFatalMessage(reporter.saved);
   } else {
     ShowFatalMessage(WriteCrashReport(request));
   }

@@ -32,8 +32,8 @@ void RecordThrowsOnThisThread();
 // Whether `address` lies in petariko.exe's own image.
 bool InProgram(const void* address);
 
-// At start-up: the report's folder and the message naming it, dbghelp from the system folder,
-// and the thread that waits to write a report.
+// At start-up: the report's folder and the message naming it, and the thread that waits to write
+// a report (it loads dbghelp only then).
 void PrepareCrashReporter();
 bool OnReporterThread();
 

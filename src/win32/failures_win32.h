@@ -52,7 +52,7 @@ struct TrapScreen {
 };
 
 // Made ready on the user-interface thread at start-up, before the first window: the report's
-// folder, dbghelp, the thread that writes the report, the stack kept for a stack overflow. From
+// folder, the thread that writes the report, the stack kept for a stack overflow. From
 // then on the trap takes a C++ exception that nothing catches, a structured exception (an access
 // violation, say) raised in the program's own code, a stack overflow or heap corruption
 // wherever raised, and any exception that nothing handles.
