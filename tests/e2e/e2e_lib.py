@@ -31,6 +31,10 @@ TRAY_WINDOW_NAME = "^Wine System Tray$"
 DEFAULT_SETTINGS = b" 1 \r\n 2 \r\n 3 \r\n" + b"\r\n" * 60
 SAVE_DIALOG = "名前を付けて保存"
 PATTERN_TOP = 60  # the pattern window's top: the rows above stay free for Wine's tray window
+# How long the first window of a start may take: a start after the prefix's processes ended starts
+# Wine's desktop and tray first, which busy desktops on two cores can hold back well past the usual
+# few seconds.
+START_TIMEOUT = 45
 
 
 def shown_cutouts(windows, screen_width):
@@ -49,6 +53,19 @@ def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
             return value
         if time.monotonic() > deadline:
             raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+def eventually(check, timeout=10.0, interval=0.2):
+    """Retries an assertion until it holds, for what shows a moment after an action (a repaint),
+    which a loaded machine delays; at the timeout the last failure is raised as it stood."""
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            return check()
+        except AssertionError:
+            if time.monotonic() > deadline:
+                raise
         time.sleep(interval)
 
 
@@ -430,10 +447,8 @@ class Petariko:
     def start(self, wait_tray=True, cwd=None, extra_env=None):
         self.process = self.desktop.spawn(self.exe, cwd=cwd, extra_env=extra_env)
         if wait_tray:
-            # A start after the prefix's processes ended starts Wine's desktop and tray first, which
-            # four busy desktops on two cores can hold back well past the usual few seconds.
             try:
-                self.wait_tray_icon(timeout=45)
+                self.wait_tray_icon(timeout=START_TIMEOUT)
             except AssertionError as missing:
                 raise AssertionError(f"{missing}; petariko.exe "
                                      + ("still runs" if self.process.poll() is None

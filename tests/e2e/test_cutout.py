@@ -8,7 +8,7 @@ import time
 import unittest
 
 import e2e_lib
-from e2e_lib import PATTERN_TOP, SAVE_DIALOG, DesktopTestCase, Petariko, read_bmp, wait_for
+from e2e_lib import PATTERN_TOP, SAVE_DIALOG, DesktopTestCase, Petariko, eventually, read_bmp, wait_for
 
 # The pattern window leaves the top rows free so that Wine's tray window stays visible.
 # A quadrilateral well inside the pattern; screen pixels.
@@ -399,8 +399,7 @@ class CutoutTest(CutoutCase):
         self.assertEqual(self.size(self.canvas()), (pw, ph), "size stays")
         d.key("ctrl+0")
         wait_for(lambda: opacity() == 0xFFFFFFFF, what="opaque again")
-        time.sleep(0.3)
-        self.assert_shows_piece(self.screenshot("opaque-again"), (10, 10))  # redrawn at once, whole
+        eventually(lambda: self.assert_shows_piece(self.screenshot("opaque-again"), (10, 10)))  # redrawn whole
 
         # 2 turns right, 1 back, 3 mirrors left to right, twice: the pixels go where the turn puts them.
         def assert_shown(label, mapping, size):
@@ -421,9 +420,7 @@ class CutoutTest(CutoutCase):
             d.move(1000, 740)  # off the cut-out: no edge over the pixels
             d.xdotool("windowfocus", "--sync", x_id, check=False)
             d.key(key)
-            wait_for(lambda: self.size(self.canvas()) == size, what=label)
-            time.sleep(0.3)  # painted
-            assert_shown(label, mapping, size)
+            eventually(lambda: assert_shown(label, mapping, size))
 
         # A copy after a flip has the upright size and its shape's box where it was; after a turn it
         # holds the turned piece, its sides swapped, and its turned shape.

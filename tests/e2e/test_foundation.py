@@ -8,7 +8,8 @@ import unittest
 import zipfile
 import zlib
 
-from e2e_lib import BUILD, DEFAULT_SETTINGS, HELPERS, REPO, TRAY_WINDOW_NAME, DesktopTestCase, Petariko, wait_for
+from e2e_lib import (BUILD, DEFAULT_SETTINGS, HELPERS, REPO, START_TIMEOUT, TRAY_WINDOW_NAME, DesktopTestCase,
+                     Petariko, wait_for)
 
 
 def settings_with(line, text):
@@ -128,7 +129,7 @@ class BadSettingsFileTest(DesktopTestCase):
 
     def check_refused(self, app, expected_fragment):
         app.start(wait_tray=False)
-        box, children = app.message("エラー")
+        box, children = app.message("エラー", timeout=START_TIMEOUT)
         text = "\n".join(c["text"] for c in children if c["class"] == "Static")
         self.assertIn("settei.txt", text)
         self.assertIn(expected_fragment, text)
