@@ -21,7 +21,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   UniqueKernelHandle instance_mutex(CreateMutexW(nullptr, FALSE, L"Local\\Petariko.SingleInstance"));
   if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
   // Whatever fails from here on, the error trap has all it needs already.
-  PrepareErrorTrap();
+  PrepareErrorTrap(instance_mutex.get());
 
   // One single-threaded apartment for the one user-interface thread, from start to end: the
   // shell and the file dialogs load their extensions through COM.

@@ -24,8 +24,9 @@ namespace {
 
 constexpr USHORT kMaxFrames = 48;
 // A reporter that has not written the report by then is stuck (on a lock the failure left
-// taken, say); the process must still end, or it would stay without an icon and keep the next
-// start from running. Wine's dbghelp can take half a minute over a minidump.
+// taken, say); the process must still end, or it would stay without an icon. (The next start is
+// not held off meanwhile: the trap let the single-instance mutex go.) Wine's dbghelp can take half
+// a minute over a minidump.
 constexpr DWORD kReportTimeoutMs = 180000;
 
 // Where the latest C++ throw on the recorded thread came from. Process-wide because a vectored
@@ -56,7 +57,8 @@ struct Reporter {
   std::wstring folder;         // made when a report is written
   std::wstring message_saved;  // the two lines, and where the report is
   std::wstring message_unsaved;
-  std::atomic<bool> saved{false};  // the report is on disk, with or without its minidump
+  std::atomic<bool> saved{false};   // the report is on disk, with or without its minidump
+  std::atomic<bool> ending{false};  // one thread, the reporter or the faulting one, ends the process
   HANDLE wake = nullptr;
   HANDLE written = nullptr;
   DWORD thread_id = 0;
@@ -260,6 +262,10 @@ void ShowFatalMessage(bool saved) {
   ShowMessageBox(nullptr, saved ? reporter.message_saved : reporter.message_unsaved, ui::kTitleFatal);
 }
 
+// True for the one thread that is to show the message and end the process: after the faulting
+// thread gave up waiting, a reporter that finishes late must not end the process under its box.
+bool TakeTheEnd() { return !TheReporter().ending.exchange(true); }
+
 [[noreturn]] void End() {
   // Nothing of a broken process runs on: no destructor, no handler at exit.
   TerminateProcess(GetCurrentProcess(), 1);
@@ -271,6 +277,7 @@ DWORD WINAPI ReporterMain(void*) {
   WaitForSingleObject(reporter.wake, INFINITE);
   const bool saved = WriteCrashReport(*reporter.request);
   SetEvent(reporter.written);
+  if (!TakeTheEnd()) for (;;) Sleep(INFINITE);
   ShowFatalMessage(saved);
   End();
 }
@@ -310,8 +317,8 @@ void ReportCrashAndEnd(const CrashRequest& request) noexcept {
   if (reporter.thread_id) {
     reporter.request = &request;
     SetEvent(reporter.wake);
-    // The reporter shows the message and ends the process.
-    if (WaitForSingleObject(reporter.written, kReportTimeoutMs) == WAIT_OBJECT_0) {
+    // The reporter shows the message and ends the process, unless it is stuck by then.
+    if (WaitForSingleObject(reporter.written, kReportTimeoutMs) == WAIT_OBJECT_0 || !TakeTheEnd()) {
       for (;;) Sleep(INFINITE);
     }
     ShowFatalMessage(reporter.saved);

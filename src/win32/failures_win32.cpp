@@ -16,6 +16,7 @@ constexpr ULONG kStackGuarantee = 64 * 1024;
 // The trap's process-wide state: a vectored handler has no context of its own.
 struct TrapState {
   DWORD ui_thread = 0;
+  HANDLE single_instance = nullptr;
   TrapScreen screen;
   std::atomic<DWORD> trapping_thread{0};
   CONTEXT context{};  // where a trap without a structured exception was entered
@@ -76,13 +77,16 @@ void GiveBackScreen(const TrapState& state) {
   // Elsewhere the windows would have to wait for the user-interface thread; they do nothing
   // of their own any more anyway (ErrorTrapRunning).
   if (on_ui_thread) EnumThreadWindows(state.ui_thread, Disable, 0);
+  // The process only ends from here on (no destructor closes the handle again).
+  if (state.single_instance) CloseHandle(state.single_instance);
 }
 
 }  // namespace
 
-void PrepareErrorTrap() {
+void PrepareErrorTrap(HANDLE single_instance) {
   TrapState& state = State();
   state.ui_thread = GetCurrentThreadId();
+  state.single_instance = single_instance;
   ULONG guarantee = kStackGuarantee;
   SetThreadStackGuarantee(&guarantee);
   RecordThrowsOnThisThread();

@@ -52,11 +52,13 @@ struct TrapScreen {
 };
 
 // Made ready on the user-interface thread at start-up, before the first window: the report's
-// folder, the thread that writes the report, the stack kept for a stack overflow. From
+// folder, the thread that writes the report, the stack kept for a stack overflow, and the
+// single-instance mutex, which the trap lets go with the screen so that the user can start the
+// program again at once, however long the report takes. From
 // then on the trap takes a C++ exception that nothing catches, a structured exception (an access
 // violation, say) raised in the program's own code, a stack overflow or heap corruption
 // wherever raised, and any exception that nothing handles.
-void PrepareErrorTrap();
+void PrepareErrorTrap(HANDLE single_instance);
 // Set by the application once its windows exist; TrapScreen{} when they go.
 void SetTrapScreen(const TrapScreen& screen);
 // True once the trap has begun: the program's window procedures then do nothing of their own.

@@ -75,6 +75,12 @@ class ErrorTrapTest(SettingsScreenCase):
         # The screen was given back before the report: no frozen screen, no icon, nothing to click.
         self.assertEqual(app.tray_icons(), [])
         self.assertFalse(d.find(**{"class": "PetarikoCanvas", "visible": True}))
+        icons_left = 0
+        if situation == "start-up":
+            # The broken process let the single-instance mutex go with the screen: a new start runs
+            # while its box still waits.
+            Petariko(d, settings=DEFAULT_SETTINGS, name="again").start()
+            icons_left = 1
         if situation == "frozen screen":
             d.release(1)
             # The traced line crossed this point on the frozen screen; the screen shows there again.
@@ -89,7 +95,7 @@ class ErrorTrapTest(SettingsScreenCase):
             self.assertTrue(d.find(**{"class": SCREEN, "visible": True, "enabled": False}))
         app.answer("ペタリコのエラー", "Return")
         self.assertEqual(app.wait_exit(), 1)
-        self.assertEqual(app.tray_icons(), [])
+        self.assertEqual(len(app.tray_icons()), icons_left)
         self.assertEqual(app.settings_bytes(), DEFAULT_SETTINGS)
 
         [report] = set(glob.glob(self.reports)) - earlier
