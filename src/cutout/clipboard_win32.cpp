@@ -62,6 +62,31 @@ UniqueGlobal Alloc(std::size_t size) {
   return InjectedFault("GlobalAlloc") ? UniqueGlobal() : UniqueGlobal(GlobalAlloc(GMEM_MOVEABLE, size));
 }
 
+// The memory of a stream that writes into memory of its own. The stream may move it to another
+// handle as it grows (SetSize, Write), so the handle is asked for only when the memory is taken,
+// or given back.
+class StreamMemory {
+ public:
+  StreamMemory() {
+    if (FAILED(CreateStreamOnHGlobal(nullptr, FALSE, &stream_))) stream_.Reset();
+  }
+  ~StreamMemory() { Take(); }
+  StreamMemory(const StreamMemory&) = delete;
+  StreamMemory& operator=(const StreamMemory&) = delete;
+
+  IStream* get() const { return stream_.Get(); }
+  // Ends the stream; what it wrote is the caller's.
+  UniqueGlobal Take() {
+    HGLOBAL memory = nullptr;
+    if (stream_ && FAILED(GetHGlobalFromStream(stream_.Get(), &memory))) memory = nullptr;
+    stream_.Reset();
+    return UniqueGlobal(memory);
+  }
+
+ private:
+  ComPtr<IStream> stream_;
+};
+
 }  // namespace
 
 UniqueGlobal EncodePng(int width, int height, const std::function<const std::uint8_t*(int y)>& row) {
@@ -70,25 +95,21 @@ UniqueGlobal EncodePng(int width, int height, const std::function<const std::uin
       FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)))) {
     return {};
   }
-  UniqueGlobal memory;  // outlives the stream that writes into it
-  ComPtr<IStream> stream;
-  if (FAILED(CreateStreamOnHGlobal(nullptr, FALSE, &stream))) return {};
-  HGLOBAL written = nullptr;
-  if (FAILED(GetHGlobalFromStream(stream.Get(), &written))) return {};
-  memory.reset(written);
+  StreamMemory stream;  // before the encoder, which holds it until it goes
+  if (!stream.get()) return {};
   // Room for the whole file from the start: a stream that grows with each write moves what it
   // holds into fresh memory again and again, which took longer than the encoding of a
   // full-screen photo itself. Only what is written is touched; the rest is given back below.
   ULARGE_INTEGER room;
   room.QuadPart = PngRoom(width, height);
-  stream->SetSize(room);  // without the room the stream still grows as it must
+  stream.get()->SetSize(room);  // without the room the stream still grows as it must
 
   ComPtr<IWICBitmapEncoder> encoder;
   ComPtr<IWICBitmapFrameEncode> frame;
   ComPtr<IPropertyBag2> options;
   WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
   if (FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) ||
-      FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
+      FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
       FAILED(encoder->CreateNewFrame(&frame, &options)) || FAILED(frame->Initialize(options.Get())) ||
       FAILED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) ||
       FAILED(frame->SetPixelFormat(&format)) || format != GUID_WICPixelFormat32bppBGRA) {
@@ -101,7 +122,8 @@ UniqueGlobal EncodePng(int width, int height, const std::function<const std::uin
   if (FAILED(frame->Commit()) || FAILED(encoder->Commit())) return {};
   frame.Reset();
   encoder.Reset();
-  stream.Reset();
+  UniqueGlobal memory = stream.Take();
+  if (!memory) return {};
   // A reader of the clipboard gets the block's whole size: it ends where the file does.
   std::optional<std::size_t> length;
   {
