@@ -101,6 +101,7 @@ TEST(BmpWriterTest, RefusesSizesTheFormatCannotHold) {
   };
   for (const Case& c :
        {Case{0, 5, false}, Case{5, 0, false}, Case{-3, 4, false}, Case{4, -3, false}, Case{1, 1, true},
+        Case{1, 536870898, true}, Case{1, 536870899, false},  // 54 + 4 x rows within 31 bits
         Case{40000, 17000, true}, Case{40000, 18000, false}, Case{2147483647, 1, false}, Case{1, 2147483647, false}}) {
     EXPECT_EQ(BmpFits(c.width, c.height), c.fits) << c.width << "x" << c.height;
   }

@@ -42,14 +42,15 @@ TEST(CrashReportTest, StructuredExceptionWithoutDump) {
 
 TEST(CrashReportTest, ProgramStackStartsAtTheExceptionAndKeepsTheProgramsFramesInTheirCalls) {
   const std::uint64_t base = 0x140000000, size = 0x10000;
-  // The handler's own frame, system frames, the faulting instruction, a caller, a system frame.
-  const std::vector<std::uint64_t> frames = {base + 0x900,  0x7b000010, base + 0x1530,
-                                             base + 0x155a, 0x7b000020, base + size};
-  EXPECT_EQ(ProgramStack(frames, base + 0x1530, base, size), (std::vector<std::uint64_t>{0x1530, 0x1559}));
+  // The handler's own frame, a system frame, the faulting instruction, a caller, then the
+  // frames just below, at the end of and just past the image.
+  const std::vector<std::uint64_t> frames = {base + 0x900, 0x7b000010,      base + 0x1530, base + 0x155a,
+                                             base - 1,     base + size - 1, base + size};
+  EXPECT_EQ(ProgramStack(frames, base + 0x1530, base, size), (std::vector<std::uint64_t>{0x1530, 0x1559, 0xfffe}));
   // A C++ throw: the exception's address is the system's; only return addresses follow.
-  EXPECT_EQ(ProgramStack(frames, 0x7b000010, base, size), (std::vector<std::uint64_t>{0x152f, 0x1559}));
+  EXPECT_EQ(ProgramStack(frames, 0x7b000010, base, size), (std::vector<std::uint64_t>{0x152f, 0x1559, 0xfffe}));
   // Not found: every frame of the program.
-  EXPECT_EQ(ProgramStack(frames, 1, base, size), (std::vector<std::uint64_t>{0x8ff, 0x152f, 0x1559}));
+  EXPECT_EQ(ProgramStack(frames, 1, base, size), (std::vector<std::uint64_t>{0x8ff, 0x152f, 0x1559, 0xfffe}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -95,7 +96,16 @@ TEST(CopyBitmapsTest, HeadersAndPixelsOfBothBitmaps) {
     EXPECT_EQ(p24[15], 0) << "padding";
   }
   EXPECT_EQ(DibV5Row(v5, width, height, 0), &v5[124 + 2 * 20]) << "the top row is stored last";
-  EXPECT_FALSE(CopyBitmapsFit(0, 10) || CopyBitmapsFit(10, -1) || CopyBitmapsFit(40000, 40000));
+  // 124 + 4 x 536,870,880 bytes is the most that fits 31 bits, the header included.
+  for (auto [w, h, fits] : {std::tuple{1, 1, true},
+                            {0, 10, false},
+                            {10, -1, false},
+                            {1, 536870880, true},
+                            {1, 536870881, false},
+                            {536870880, 1, true},
+                            {536870881, 1, false}}) {
+    EXPECT_EQ(CopyBitmapsFit(w, h), fits) << w << "x" << h;
+  }
 }
 
 TEST(PngFileLengthTest, EndsAfterTheEndChunkWhateverFollows) {

@@ -334,11 +334,11 @@ TEST_F(CutoutTest, ZoomHoldsTheDraggedPointCtrl0UndoesItAndTheNextCutoutStartsAt
   cutout.OnWheel(120, {30, 30}, false);
   EXPECT_EQ(window.position, (Point{5, 5}));  // 5/4, picture pixel 20 still under the cursor
   cutout.OnMouseDown(kMouseLeft, {25, 25});
-  window.cursor = {30, 30};
-  cutout.OnWheel(120, {30, 30}, false);  // 3/2, at (0, 0)
+  window.cursor = {30, 20};
+  cutout.OnWheel(120, {30, 20}, false);  // 3/2, at (0, 2)
   window.cursor = {130, 230};
   cutout.OnMouseMove(kMouseLeft);
-  EXPECT_EQ(window.position, (Point{100, 200}));
+  EXPECT_EQ(window.position, (Point{100, 212}));
   // A step the window cannot take leaves the cut-out and its zoom as they were.
   window.fail_zoom = true;
   cutout.OnWheel(120, {30, 30}, false);
@@ -351,13 +351,37 @@ TEST_F(CutoutTest, ZoomHoldsTheDraggedPointCtrl0UndoesItAndTheNextCutoutStartsAt
   cutout.OnWheel(120, {0, 0}, false);
   cutout.OnDoubleClick();
   shared.blnCutShown = true;
+  // A new piece of 8 x 40: at 3/1 it is 24 x 120, exactly four desktops of 720 pixels.
   window.piece_width = 8;
-  cutout.OnWheel(480, {0, 0}, false);
+  window.desktop_area = 720;
+  cutout.OnWheel(10 * 120, {0, 0}, false);
   EXPECT_EQ(window.scale, (Scale{3, 1}));
   EXPECT_EQ(window.width, 24);
 }
 
+TEST_F(CutoutTest, ArrowKeysMoveAPixelOrTenWithShiftOnlyAShownIdleCutout) {
+  const struct {
+    int dx, dy;
+    bool shift;
+    Point expected;
+  } cases[] = {{1, 0, false, {8, -3}}, {-1, 0, true, {-3, -3}}, {0, 1, false, {7, -2}}, {0, -1, true, {7, -13}}};
+  for (const auto& c : cases) {
+    window.position = {7, -3};
+    cutout.OnArrowKey(c.dx, c.dy, c.shift);
+    EXPECT_EQ(window.position, c.expected) << c.dx << "," << c.dy << (c.shift ? " with Shift" : "");
+  }
+  window.position = {7, -3};
+  shared.blnBusy = true;
+  cutout.OnArrowKey(1, 0, false);
+  shared.blnBusy = false;
+  cutout.HideForLater();
+  cutout.OnArrowKey(0, 1, true);
+  EXPECT_EQ(window.position, (Point{7, -3}));
+}
+
 TEST_F(CutoutTest, CtrlWheelSeesThroughInTenthsTurnsKeepTheCentreAndCopyTakesWhatIsShown) {
+  cutout.OnWheel(120, {20, 20}, true);
+  EXPECT_EQ(window.opacity, 100) << "never beyond opaque";
   cutout.OnWheel(-120, {20, 20}, true);
   EXPECT_EQ(window.opacity, 90);
   cutout.OnWheel(-20 * 120, {20, 20}, true);
@@ -389,6 +413,8 @@ TEST_F(CutoutTest, CtrlWheelSeesThroughInTenthsTurnsKeepTheCentreAndCopyTakesWha
   cutout.OnKey('C', true);
   EXPECT_EQ(clipboard.piece, (SaveRect{0, 0, PatternFrozenImage::kWidth, PatternFrozenImage::kHeight}));
   EXPECT_EQ(clipboard.outline, (std::vector<Point>{{1990, 20}, {1950, 25}, {1970, 60}}));
+  cutout.OnKey('4', false);
+  EXPECT_EQ(window.orientation, Orientation().FlippedLeftRight().FlippedTopBottom());
 }
 
 }  // namespace

@@ -29,14 +29,17 @@ TEST_P(ClassifyTest, StrictThresholds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Moves, ClassifyTest,
+                         // Each axis on both sides of 20 px, with the other axis on both sides of it too.
                          ::testing::Values(MoveCase{0, -30, kDirectionUp}, MoveCase{0, -21, kDirectionUp},
                                            MoveCase{0, -20, kDirectionNone}, MoveCase{19, -21, kDirectionUp},
-                                           MoveCase{25, -30, kDirectionNone}, MoveCase{0, 21, kDirectionDown},
-                                           MoveCase{-19, 80, kDirectionDown}, MoveCase{0, 20, kDirectionNone},
+                                           MoveCase{20, -30, kDirectionNone}, MoveCase{-20, -30, kDirectionNone},
+                                           MoveCase{0, 21, kDirectionDown}, MoveCase{-19, 80, kDirectionDown},
+                                           MoveCase{-20, 80, kDirectionNone}, MoveCase{0, 20, kDirectionNone},
                                            MoveCase{-21, 0, kDirectionLeft}, MoveCase{-20, 0, kDirectionNone},
+                                           MoveCase{-21, -19, kDirectionLeft}, MoveCase{-30, -20, kDirectionNone},
                                            MoveCase{21, 19, kDirectionRight}, MoveCase{20, 19, kDirectionNone},
                                            MoveCase{21, 20, kDirectionNone}, MoveCase{-40, -40, kDirectionNone},
-                                           MoveCase{5, 5, kDirectionNone}, MoveCase{0, 0, kDirectionNone}));
+                                           MoveCase{7, -3, kDirectionNone}, MoveCase{0, 0, kDirectionNone}));
 
 class GestureTest : public ::testing::Test {
  protected:
@@ -85,9 +88,10 @@ TEST_F(GestureTest, ArrowsAreDrawnLeftToRight) {
 }
 
 TEST_F(GestureTest, SixthArrowScrollsTheRowAndKeepsTheLastFive) {
-  settings_.strGesture[3] = L"→↓←↑→";
-  settings_.strProgram[3] = L"C:\\five.exe";
+  settings_.strGesture[kEntryCount - 1] = L"→↓←↑→";  // the last row counts too
+  settings_.strProgram[kEntryCount - 1] = L"C:\\five.exe";
   Strokes({kDirectionUp, kDirectionRight, kDirectionDown, kDirectionLeft, kDirectionUp});
+  EXPECT_EQ(surface_.cells.back(), (DrawnCell{kDirectionUp, {250, 50}}));
   surface_.cells.clear();
   Stroke(kDirectionRight);
   EXPECT_EQ(recognizer_.ArrowString(), L"→↓←↑→");

@@ -74,6 +74,16 @@ INSTANTIATE_TEST_SUITE_P(
                   {L"C:\\tool.exe ", L"C:\\tool.exe"}},
         SplitCase{"NoSpaceNotFound", L"C:\\missing.exe", {}, L"C:\\missing.exe", std::nullopt, {L"C:\\missing.exe"}},
         SplitCase{"OnlySpaceAtFirstPositionTriesNoPiece", L" x", {L""}, L" x", std::nullopt, {L" x"}},
+        SplitCase{"SpaceAtSecondPositionTriesTheFirstCharacter", L"  x", {L" "}, L" ", L"\"x\"", {L"  x", L" "}},
+        SplitCase{
+            "PieceEndingAtTheFirstSpaceIsTriedLast", L"a b c", {L"a"}, L"a", L"\"b c\"", {L"a b c", L"a b", L"a"}},
+        SplitCase{"AllSpacesTriesEveryPieceButTheEmptyOne", L"   ", {L" "}, L" ", L"\" \"", {L"   ", L"  ", L" "}},
+        SplitCase{"QuotesAtStartMiddleAndEndAreOrdinaryCharacters",
+                  L"\"C:\\a b.exe\" \"x y\"",
+                  {L"\"C:\\a b.exe\""},
+                  L"\"C:\\a b.exe\"",
+                  L"\"\"x y\"\"",
+                  {L"\"C:\\a b.exe\" \"x y\"", L"\"C:\\a b.exe\" \"x", L"\"C:\\a b.exe\""}},
         SplitCase{
             "EverythingAfterTheOneSpaceIsTheParameter", L"a  b", {L"a"}, L"a", L"\" b\"", {L"a  b", L"a ", L"a"}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -124,18 +134,29 @@ TEST(LauncherTest, LinesTheSystemWouldMisreadStartNothing) {
   }
 }
 
-TEST(LauncherTest, ANameTooLongForTheShellIsRunThePlainWayAndNamedShortWhenItFails) {
-  const std::wstring name = L"C:\\" + std::wstring(kMaxShellFile, L'd') + L".exe";
-  FakeLauncherPorts ports;
-  ports.files = {name};
-  ports.run_process_id = 0;
-  cExecute launcher(ports);
-  EXPECT_FALSE(launcher.ShellX(name, 1, 0, false));
-  EXPECT_TRUE(ports.shell_requests.empty());
-  const std::wstring text = LaunchFailedText(name);
-  EXPECT_EQ(text.substr(0, text.find(L'\r')), L"プログラムを起動できませんでした。");
-  EXPECT_LT(text.size(), 300u);
-  EXPECT_EQ(text.substr(text.size() - 4), L".exe");
+TEST(LauncherTest, ANameTooLongForTheShellIsRunThePlainWay) {
+  for (const std::size_t length : {kMaxShellFile, kMaxShellFile + 1}) {
+    const std::wstring name = L"C:\\" + std::wstring(length - 7, L'd') + L".exe";
+    FakeLauncherPorts ports;
+    ports.files = {name};
+    ports.run_process_id = 0;
+    cExecute launcher(ports);
+    EXPECT_EQ(launcher.ShellX(name, 1, 0, false), length == kMaxShellFile) << length;
+    EXPECT_EQ(ports.shell_requests.size(), length == kMaxShellFile ? 1u : 0u) << length;
+    EXPECT_EQ(ports.calls.back(), length == kMaxShellFile ? L"shell" : L"run:" + name) << length;
+  }
+}
+
+TEST(LauncherTest, AFailedLineIsNamedWholeUpTo241CharactersAndByItsEndsBeyond) {
+  for (const std::size_t length : {241u, 242u}) {
+    std::wstring line;
+    for (std::size_t i = 0; i < length; ++i) line += static_cast<wchar_t>(L'a' + i % 26);
+    const std::wstring text = LaunchFailedText(line);
+    EXPECT_EQ(text.substr(0, text.find(L'\r')), L"プログラムを起動できませんでした。");
+    EXPECT_EQ(text.substr(text.find(L'\n') + 1),
+              length == 241 ? line : line.substr(0, 120) + L"…" + line.substr(length - 120))
+        << length;
+  }
 }
 
 TEST(LauncherTest, LongestAcceptedLineIsStillSplit) {
@@ -145,6 +166,7 @@ TEST(LauncherTest, LongestAcceptedLineIsStillSplit) {
   ports.files = {L"C:\\a.exe"};
   cExecute launcher(ports);
   EXPECT_TRUE(launcher.ShellX(line, 1, 0, false));
+  ASSERT_EQ(ports.shell_requests.size(), 1u);
   EXPECT_EQ(ports.shell_requests[0].file, L"C:\\a.exe");
 }
 

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ui_strings.h"
@@ -63,6 +64,14 @@ TEST(ProgramListTest, FirstEmptyRowLooksAtThePathOnly) {
   EXPECT_EQ(list.FirstEmptyRow(), 2);
   EXPECT_EQ(ProgramList(StoreWithRows(30)).FirstEmptyRow(), ProgramList::kFull);
   EXPECT_EQ(ProgramList(StoreWithRows(0)).FirstEmptyRow(), 1);
+}
+
+TEST(ProgramListTest, OnlyRowsOneToThirtyCanBeMadeCurrent) {
+  ProgramList list(StoreWithRows(3));
+  for (auto [row, current] : {std::pair{30, 30}, {31, 30}, {1, 1}, {0, 1}, {-1, 1}}) {
+    list.SetCurrentRow(row);
+    EXPECT_EQ(list.current_row(), current) << row;
+  }
 }
 
 TEST(ProgramListTest, AddOpensAnEmptyEditorOnTheFirstFreeRowAndWritesOnOk) {

@@ -18,6 +18,13 @@ SettingsStore Parsed(std::string_view bytes, const AnsiCodec& codec = kCp932) {
   return std::holds_alternative<SettingsStore>(result) ? std::get<SettingsStore>(result) : SettingsStore{};
 }
 
+// A file of 63 lines whose line `line` holds `text`.
+std::string WithLine(int line, const std::string& text) {
+  std::string bytes;
+  for (int i = 1; i <= 63; ++i) bytes += (i == line ? text : (i <= 3 ? std::string(" 1 ") : std::string())) + "\r\n";
+  return bytes;
+}
+
 TEST(SettingsFile, DefaultFileIsTheExact135Bytes) {
   std::string expected = " 1 \r\n 2 \r\n 3 \r\n";
   for (int i = 0; i < 60; ++i) expected += "\r\n";
@@ -53,12 +60,13 @@ TEST(SettingsFile, WrittenFileIsExactCp932Bytes) {
   store.strGesture[0] = L"↑→";
   store.strGesture[1] = L"←↓";  // gesture with an empty path is kept as it is
   store.strProgram[29] = L"last";
+  store.strGesture[29] = L"↓";
 
   std::string expected = " 4 \r\n 0 \r\n 10 \r\n";
   expected += "C:\\Program Files\\\x83\x81\x83\x82\x92\xA0, \"x\".exe\r\n\x81\xAA\x81\xA8\r\n";
   expected += "\r\n\x81\xA9\x81\xAB\r\n";
   for (int i = 2; i < 29; ++i) expected += "\r\n\r\n";
-  expected += "last\r\n\r\n";
+  expected += "last\r\n\x81\xAB\r\n";
 
   const std::string bytes = SerializeSettings(store, kCp932);
   EXPECT_EQ(bytes, expected);
@@ -97,6 +105,10 @@ TEST(SettingsFile, LinesAreTakenWhole) {
   std::string bytes = DefaultSettingsBytes();
   bytes.replace(15, 2, "  spaced path  \r\n");
   EXPECT_EQ(Parsed(bytes).strProgram[0], L"  spaced path  ");
+  // The 63rd line counts without its line end; lines after it are not read.
+  bytes = WithLine(63, "last");
+  EXPECT_EQ(Parsed(bytes.substr(0, bytes.size() - 2)).strGesture[29], L"last");
+  EXPECT_EQ(Parsed(bytes + "64\r\n").strGesture[29], L"last");
 }
 
 struct BadFile {
@@ -105,12 +117,6 @@ struct BadFile {
   SettingsParseError error;
   friend void PrintTo(const BadFile& file, std::ostream* os) { *os << file.name; }
 };
-
-std::string WithLine(int line, const std::string& text) {
-  std::string bytes;
-  for (int i = 1; i <= 63; ++i) bytes += (i == line ? text : (i <= 3 ? std::string(" 1 ") : std::string())) + "\r\n";
-  return bytes;
-}
 
 class SettingsFileRejects : public ::testing::TestWithParam<BadFile> {};
 
@@ -130,7 +136,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFile{"BlankLine3", WithLine(3, "   "), {Kind::kNotInteger, 3}},
                       BadFile{"SignOnly", WithLine(1, "-"), {Kind::kNotInteger, 1}},
                       BadFile{"HoldTimeBeyond16Bits", WithLine(3, " 32768 "), {Kind::kOutOfRange, 3}},
+                      BadFile{"HoldTimeBelow16Bits", WithLine(3, "-32769"), {Kind::kOutOfRange, 3}},
                       BadFile{"ButtonBeyond32Bits", WithLine(1, " 2147483648 "), {Kind::kOutOfRange, 1}},
+                      BadFile{"ButtonBelow32Bits", WithLine(2, "-2147483649"), {Kind::kOutOfRange, 2}},
                       BadFile{"HugeDigits", WithLine(2, std::string(400, '9')), {Kind::kOutOfRange, 2}},
                       BadFile{"BrokenUtf8", "\xEF\xBB\xBF" + WithLine(10, "\xE2\x86"), {Kind::kBadUtf8, 10}},
                       BadFile{"ValidNeitherInCp932NorAsUtf8", WithLine(6, "C:\\\x85\x40.exe"), {Kind::kBadText, 6}}),
@@ -158,6 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"Utf8JapaneseWithoutMark", "C:\\\xE3\x83\xA1\xE3\x83\xA2\xE5\xB8\xB3.exe", &kCp932,
                                L"C:\\メモ帳.exe"},
                       TextCase{"TwoByteUtf8ThatIsCp932Kana", "\xC3\xA9", &kCp932, L"\uFF83\uFF69"},
+                      TextCase{"ThreeByteUtf8OfTheLowestLeadThatIsCp932Too", "\xE0\xA4\xA4", &kCp932, L"\u0924"},
                       TextCase{"Utf8OutsideTheCodePage", "caf\xC3\xA9", &kAscii, L"caf\u00E9"}),
     [](const auto& info) { return info.param.name; });
 
@@ -170,9 +179,10 @@ TEST(SettingsFile, CodePageBytesThatWouldReadAsUtf8AreWrittenWithTheMark) {
 }
 
 TEST(SettingsFile, LimitsOf16And32BitsStillRead) {
-  SettingsStore store = Parsed(WithLine(3, "-32768"));
-  EXPECT_EQ(store.intWaitTime, -32768);
+  EXPECT_EQ(Parsed(WithLine(3, "-32768")).intWaitTime, -32768);
+  EXPECT_EQ(Parsed(WithLine(3, "32767")).intWaitTime, 32767);
   EXPECT_EQ(Parsed(WithLine(1, "-2147483648")).lngCutButton, -2147483648LL);
+  EXPECT_EQ(Parsed(WithLine(2, "2147483647")).lngGestureButton, 2147483647);
 }
 
 TEST(SettingsFile, ErrorDescriptionNamesLineAndProblem) {
@@ -180,11 +190,28 @@ TEST(SettingsFile, ErrorDescriptionNamesLineAndProblem) {
   EXPECT_EQ(DescribeSettingsError({Kind::kTooFewLines, 12}), L"12 行しかありません（63 行必要です）。");
 }
 
-TEST(SettingsFile, Utf8RoundTripsAndRejectsOverlongForms) {
-  const std::wstring text = L"aé↑\U0001F600";
-  EXPECT_EQ(DecodeUtf8(EncodeUtf8(text)), text);
-  EXPECT_FALSE(DecodeUtf8("\xC0\xAF").has_value());
-  EXPECT_FALSE(DecodeUtf8("\xED\xA0\x80").has_value());
+TEST(SettingsFile, Utf8RoundTripsAtEveryLengthBoundary) {
+  const std::pair<std::wstring, std::string> cases[] = {{L"\x7F", "\x7F"},
+                                                        {L"\x80", "\xC2\x80"},
+                                                        {L"\x7FF", "\xDF\xBF"},
+                                                        {L"\x800", "\xE0\xA0\x80"},
+                                                        {L"\xD7FF", "\xED\x9F\xBF"},
+                                                        {L"\xE000", "\xEE\x80\x80"},
+                                                        {L"\xFFFF", "\xEF\xBF\xBF"},
+                                                        {L"\U00010000", "\xF0\x90\x80\x80"},
+                                                        {L"\U0010FFFF", "\xF4\x8F\xBF\xBF"}};
+  for (const auto& [text, bytes] : cases) {
+    EXPECT_EQ(EncodeUtf8(text), bytes) << ::testing::PrintToString(bytes);
+    EXPECT_EQ(DecodeUtf8(bytes), text) << ::testing::PrintToString(bytes);
+  }
+}
+
+TEST(SettingsFile, Utf8RejectsOverlongSurrogateTruncatedAndTooLargeForms) {
+  for (const std::string_view bytes :
+       {"\xC0\xAF", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", "\xED\xA0\x80", "\xED\xBF\xBF", "\xF4\x90\x80\x80",
+        "\xE2\x86", "a\x80", "\xF8\x88\x80\x80\x80"}) {
+    EXPECT_FALSE(DecodeUtf8(bytes).has_value()) << ::testing::PrintToString(std::string(bytes));
+  }
 }
 
 }  // namespace

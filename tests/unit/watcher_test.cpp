@@ -122,7 +122,7 @@ TEST_F(WatcherTest, StartsOnTheTickTheRestCountReachesTheHoldTime) {
 }
 
 TEST_F(WatcherTest, MovingOffTheAnchorPausesTheCountWithoutResettingIt) {
-  EXPECT_EQ(Run({{kRight, {1, 1}}, {kRight, {2, 1}}, {kRight, {3, 1}}, {kRight, {1, 1}}}), Calls{});
+  EXPECT_EQ(Run({{kRight, {1, 1}}, {kRight, {2, 1}}, {kRight, {1, 3}}, {kRight, {1, 1}}}), Calls{});
   EXPECT_EQ(watcher.intHoldCount(), 2);
   EXPECT_EQ(Run({{kRight, {1, 1}}}), Calls{"start2@1,1"});
   EXPECT_EQ(Run({{kRight, {1, 40}}, {kRight, {1, 40}}, {kNone, {1, 40}}}),
