@@ -57,30 +57,12 @@ std::optional<std::wstring> AsciiCodec::Decode(std::string_view bytes) const {
   return out;
 }
 
-namespace {
-// 0x80 to 0x9F; the rest of 1252 is Latin-1.
-constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-}  // namespace
-
-std::optional<std::string> Cp1252Codec::Encode(std::wstring_view text) const {
-  std::string out;
-  for (wchar_t c : text) {
-    int byte = c >= 0 && c <= 0xFF && (c < 0x80 || c > 0x9F) ? static_cast<int>(c) : -1;
-    for (int i = 0; i < 32 && byte < 0; ++i) byte = kCp1252High[i] == static_cast<char16_t>(c) ? 0x80 + i : -1;
-    if (byte < 0) return std::nullopt;
-    out += static_cast<char>(byte);
-  }
-  return out;
-}
-
 std::optional<std::wstring> Cp1252Codec::Decode(std::string_view bytes) const {
   std::wstring out;
   for (char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    out += static_cast<wchar_t>(byte >= 0x80 && byte <= 0x9F ? kCp1252High[byte - 0x80] : byte);
+    const auto b = static_cast<unsigned char>(c);
+    const bool unassigned = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+    out += b >= 0x80 && b < 0xA0 && !unassigned ? L'\u2022' : static_cast<wchar_t>(b);
   }
   return out;
 }
