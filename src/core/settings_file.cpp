@@ -64,7 +64,33 @@ bool ReadsAsUtf8(std::span<const std::string_view> lines, const AnsiCodec& codec
   return long_sequence || outside_code_page;
 }
 
-SettingsParseResult ParseLines(const std::vector<std::string_view>& lines, bool has_bom, const AnsiCodec& codec) {
+bool IsArrows(std::wstring_view text) {
+  const std::wstring arrows = std::wstring(ui::kArrowUp) + ui::kArrowLeft + ui::kArrowRight + ui::kArrowDown;
+  return !text.empty() && text.find_first_not_of(arrows) == std::wstring_view::npos;
+}
+
+// On a system whose code page is not 932, a file without the mark that is not UTF-8 is read as
+// CP932 when all of it is CP932 and something in it makes sense only so: a line the code page
+// cannot read (Shift-JIS under UTF-8 as the code page), a gesture line that CP932 reads as arrows
+// (no other code page stores them as those bytes, and there this program writes them with the
+// mark), or a control character U+0080 to U+009F in the code page's reading (what Shift-JIS
+// gives under 1252 and its kin: nobody's text). A file written in the code page itself shows none
+// of these, so it is still read as before.
+bool ReadsAsCp932(std::span<const std::string_view> lines, const AnsiCodec& codec, const AnsiCodec& japanese) {
+  bool only_cp932 = false;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::optional<std::wstring> cp932 = japanese.Decode(lines[i]);
+    if (!cp932) return false;
+    if (only_cp932) continue;
+    const std::optional<std::wstring> native = codec.Decode(lines[i]);
+    only_cp932 = !native || (i % 2 == 1 && IsArrows(*cp932)) ||
+                 std::any_of(native->begin(), native->end(), [](wchar_t c) { return c >= 0x80 && c <= 0x9F; });
+  }
+  return only_cp932;
+}
+
+SettingsParseResult ParseLines(const std::vector<std::string_view>& lines, bool has_bom, const AnsiCodec& codec,
+                               const AnsiCodec* japanese) {
   if (static_cast<int>(lines.size()) < kSettingsLineCount) {
     return SettingsParseError{SettingsParseError::Kind::kTooFewLines, static_cast<int>(lines.size())};
   }
@@ -81,10 +107,11 @@ SettingsParseResult ParseLines(const std::vector<std::string_view>& lines, bool 
   }
   const std::span<const std::string_view> text(lines.data() + 3, std::size_t{2} * kEntryCount);
   const bool utf8 = has_bom || ReadsAsUtf8(text, codec);
+  const AnsiCodec& code_page = !utf8 && japanese && ReadsAsCp932(text, codec, *japanese) ? *japanese : codec;
   // A line that cannot be read stops the reading: a substitute would be written back on OK.
   const auto bad = has_bom ? SettingsParseError::Kind::kBadUtf8 : SettingsParseError::Kind::kBadText;
   for (int i = 0; i < 2 * kEntryCount; ++i) {
-    std::optional<std::wstring> line = utf8 ? DecodeUtf8(text[i]) : codec.Decode(text[i]);
+    std::optional<std::wstring> line = utf8 ? DecodeUtf8(text[i]) : code_page.Decode(text[i]);
     if (!line) return SettingsParseError{bad, i + 4};
     (i % 2 == 0 ? store.strProgram : store.strGesture)[i / 2] = std::move(*line);
   }
@@ -138,7 +165,7 @@ std::string FormatNumber(long long value) {
   return text;
 }
 
-std::string SerializeSettings(const SettingsStore& settings, const AnsiCodec& codec) {
+std::string SerializeSettings(const SettingsStore& settings, const AnsiCodec& codec, const AnsiCodec* japanese) {
   std::string numbers;
   for (long long value :
        {static_cast<long long>(settings.lngCutButton), static_cast<long long>(settings.lngGestureButton),
@@ -149,7 +176,11 @@ std::string SerializeSettings(const SettingsStore& settings, const AnsiCodec& co
 
   std::vector<std::string> encoded;
   for (int i = 0; i < 2 * kEntryCount; ++i) {
-    std::optional<std::string> bytes = codec.Encode((i % 2 == 0 ? settings.strProgram : settings.strGesture)[i / 2]);
+    const std::wstring& text = (i % 2 == 0 ? settings.strProgram : settings.strGesture)[i / 2];
+    // Away from 932, code-page bytes outside ASCII would be misread after a switch of the code page.
+    if (japanese && std::any_of(text.begin(), text.end(), [](wchar_t c) { return static_cast<uint32_t>(c) > 0x7F; }))
+      break;
+    std::optional<std::string> bytes = codec.Encode(text);
     if (!bytes) break;
     encoded.push_back(std::move(*bytes));
   }
@@ -182,9 +213,21 @@ std::string DefaultSettingsBytes() {
   return bytes;
 }
 
-SettingsParseResult ParseSettings(std::string_view bytes, const AnsiCodec& codec) {
+SettingsParseResult ParseSettings(std::string_view bytes, const AnsiCodec& codec, const AnsiCodec* japanese) {
   const bool has_bom = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
-  return ParseLines(SplitLines(has_bom ? bytes.substr(kUtf8Bom.size()) : bytes), has_bom, codec);
+  return ParseLines(SplitLines(has_bom ? bytes.substr(kUtf8Bom.size()) : bytes), has_bom, codec, japanese);
+}
+
+bool IsStorableText(std::wstring_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint32_t unit = static_cast<uint32_t>(text[i]);
+    if (unit < 0xD800 || unit >= 0xE000) continue;
+    const bool pair = sizeof(wchar_t) == 2 && unit < 0xDC00 && i + 1 < text.size() &&
+                      static_cast<uint32_t>(text[i + 1]) >= 0xDC00 && static_cast<uint32_t>(text[i + 1]) < 0xE000;
+    if (!pair) return false;
+    ++i;
+  }
+  return true;
 }
 
 std::wstring DescribeSettingsError(const SettingsParseError& error) {
@@ -221,7 +264,8 @@ std::string EncodeUtf8(std::wstring_view text) {
         }
       }
     }
-    if (cp > 0x10FFFF) cp = 0xFFFD;
+    // A lone surrogate has no UTF-8 form; written as one, it would make the file unreadable.
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) cp = 0xFFFD;
     AppendCodePoint(out, cp);
   }
   return out;

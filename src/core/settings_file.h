@@ -32,8 +32,11 @@ std::string FormatNumber(long long value);
 
 // The whole file. In the ANSI code page when every character fits it (and the bytes would not
 // be taken for UTF-8 when read back); otherwise UTF-8 with a byte-order mark, so that nothing
-// the user entered is lost.
-std::string SerializeSettings(const SettingsStore& settings, const AnsiCodec& codec);
+// the user entered is lost. `japanese` is code page 932, given only when the system's code page
+// is another: text outside ASCII then always takes the mark, so that the file reads the same
+// after any later switch of the code page.
+std::string SerializeSettings(const SettingsStore& settings, const AnsiCodec& codec,
+                              const AnsiCodec* japanese = nullptr);
 
 // The 135-byte file written when none exists.
 std::string DefaultSettingsBytes();
@@ -51,8 +54,13 @@ using SettingsParseResult = std::variant<SettingsStore, SettingsParseError>;
 
 // Reads the file's bytes. Accepts CR LF (and, for hand-edited files, LF or CR alone) as line
 // ends; a leading UTF-8 byte-order mark makes the rest UTF-8. Without the mark, text that editors
-// saved as UTF-8 is read as UTF-8, anything else in the code page.
-SettingsParseResult ParseSettings(std::string_view bytes, const AnsiCodec& codec);
+// saved as UTF-8 is read as UTF-8, anything else in the code page, except that with `japanese`
+// (see SerializeSettings) a file this program wrote on a Japanese system is read as CP932.
+SettingsParseResult ParseSettings(std::string_view bytes, const AnsiCodec& codec, const AnsiCodec* japanese = nullptr);
+
+// False for text with a lone UTF-16 surrogate: no code page and no UTF-8 can hold it, so a path
+// with one cannot be kept in the file.
+bool IsStorableText(std::wstring_view text);
 
 // The user-facing description of a parse error: what is wrong and where.
 std::wstring DescribeSettingsError(const SettingsParseError& error);

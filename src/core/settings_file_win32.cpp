@@ -14,8 +14,11 @@ namespace petariko {
 namespace {
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-  UniqueKernelHandle file(
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // A virus scanner, the indexer or a cloud folder may hold the file for a moment with write or
+  // delete access: sharing them lets the start read it meanwhile.
+  UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
   LARGE_INTEGER size{};
   // A settings file is a few kilobytes; anything huge is not one.
@@ -41,30 +44,34 @@ void TellUnreadable(const std::wstring& path, const std::wstring& what) {
 
 }  // namespace
 
-std::optional<std::string> SystemAnsiCodec::Encode(std::wstring_view text) const {
+std::optional<std::string> CodePageCodec::Encode(std::wstring_view text) const {
   if (text.empty()) return std::string();
-  const UINT code_page = GetACP();
-  // UTF-8 as the ANSI code page holds everything and takes no "default char" check.
-  const DWORD flags = code_page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  // UTF-8 holds everything and takes no "default char" check.
+  const DWORD flags = code_page_ == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
   BOOL used_default = FALSE;
-  BOOL* used_default_ptr = code_page == CP_UTF8 ? nullptr : &used_default;
+  BOOL* used_default_ptr = code_page_ == CP_UTF8 ? nullptr : &used_default;
   const int length = static_cast<int>(text.size());
-  const int size = WideCharToMultiByte(code_page, flags, text.data(), length, nullptr, 0, nullptr, used_default_ptr);
+  const int size = WideCharToMultiByte(code_page_, flags, text.data(), length, nullptr, 0, nullptr, used_default_ptr);
   if (size <= 0 || used_default) return std::nullopt;
   std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(code_page, flags, text.data(), length, bytes.data(), size, nullptr, used_default_ptr);
+  WideCharToMultiByte(code_page_, flags, text.data(), length, bytes.data(), size, nullptr, used_default_ptr);
   return bytes;
 }
 
-std::optional<std::wstring> SystemAnsiCodec::Decode(std::string_view bytes) const {
+std::optional<std::wstring> CodePageCodec::Decode(std::string_view bytes) const {
   if (bytes.empty()) return std::wstring();
   const int length = static_cast<int>(bytes.size());
   // Invalid bytes fail instead of turning into the code page's default character.
-  const int size = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+  const int size = MultiByteToWideChar(code_page_, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
   if (size <= 0) return std::nullopt;
   std::wstring text(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data(), size);
+  MultiByteToWideChar(code_page_, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data(), size);
   return text;
+}
+
+const AnsiCodec* JapaneseCodecElsewhere() {
+  static const CodePageCodec japanese(932);
+  return GetACP() == 932 ? nullptr : &japanese;
 }
 
 std::wstring ProgramDirectory() {
@@ -102,7 +109,7 @@ std::optional<StartupSettings> LoadSettingsAtStartup(const std::wstring& path) {
     TellUnreadable(path, ui::kSettingsCannotOpen);
     return std::nullopt;
   }
-  SettingsParseResult result = ParseSettings(*bytes, SystemAnsiCodec());
+  SettingsParseResult result = ParseSettings(*bytes, SystemAnsiCodec(), JapaneseCodecElsewhere());
   if (const auto* error = std::get_if<SettingsParseError>(&result)) {
     TellUnreadable(path, DescribeSettingsError(*error));
     return std::nullopt;
@@ -111,7 +118,7 @@ std::optional<StartupSettings> LoadSettingsAtStartup(const std::wstring& path) {
 }
 
 bool WriteSettingsFileOrTell(HWND owner, const std::wstring& path, const SettingsStore& settings) {
-  if (WriteAtomically(path, SerializeSettings(settings, SystemAnsiCodec()))) return true;
+  if (WriteAtomically(path, SerializeSettings(settings, SystemAnsiCodec(), JapaneseCodecElsewhere()))) return true;
   ShowMessageBox(owner, std::wstring(ui::kSettingsUnwritable) + L"\r\n" + path + L"\r\n" + ui::kSettingsKeptForRun,
                  ui::kTitleError);
   return false;

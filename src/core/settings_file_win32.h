@@ -10,13 +10,27 @@
 
 namespace petariko {
 
-// The system's ANSI code page, refusing best-fit substitutes and invalid bytes so that nothing
-// is silently changed.
-class SystemAnsiCodec : public AnsiCodec {
+// One code page, refusing best-fit substitutes and invalid bytes so that nothing is silently
+// changed.
+class CodePageCodec : public AnsiCodec {
  public:
+  explicit CodePageCodec(UINT code_page) : code_page_(code_page) {}
   std::optional<std::string> Encode(std::wstring_view text) const override;
   std::optional<std::wstring> Decode(std::string_view bytes) const override;
+
+ private:
+  UINT code_page_;
 };
+
+// The system's ANSI code page.
+class SystemAnsiCodec : public CodePageCodec {
+ public:
+  SystemAnsiCodec() : CodePageCodec(GetACP()) {}
+};
+
+// Code page 932 when the system's ANSI code page is another one, for files written on a Japanese
+// system (see ParseSettings); nullptr on a Japanese system.
+const AnsiCodec* JapaneseCodecElsewhere();
 
 // The directory petariko.exe is in; ends with "\" only at a drive's root.
 std::wstring ProgramDirectory();

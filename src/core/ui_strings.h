@@ -96,6 +96,8 @@ inline constexpr wchar_t kBrowse[] = L"参照";
 inline constexpr wchar_t kClear[] = L"クリア";
 inline constexpr wchar_t kNeedProgram[] = L"プログラムを指定してください。";
 inline constexpr wchar_t kFileMissing[] = L"ファイルが存在しません。";
+inline constexpr wchar_t kPathUnstorable[] =
+    L"このパスには設定ファイルに保存できない文字が含まれています。名前を変えてから登録してください。";
 inline constexpr wchar_t kOpenFilter[] = L"すべてのファイル (*.*)|*.*|";
 
 // Arrows, in the order of the arrow strip's cells and of the editor's buttons

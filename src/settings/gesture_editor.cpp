@@ -1,5 +1,6 @@
 #include "settings/gesture_editor.h"
 
+#include "core/settings_file.h"
 #include "core/ui_strings.h"
 
 namespace petariko {
@@ -26,6 +27,7 @@ void GestureEditor::PressArrow(Arrow arrow) {
 
 EditorCheck GestureEditor::CheckOk(const PathProbe& probe) const {
   if (path_.empty()) return EditorCheck::kNeedProgram;
+  if (!IsStorableText(path_)) return EditorCheck::kUnstorable;
   if (!probe.Exists(path_)) return EditorCheck::kFileMissing;
   return EditorCheck::kAccepted;
 }
@@ -33,6 +35,7 @@ EditorCheck GestureEditor::CheckOk(const PathProbe& probe) const {
 const wchar_t* EditorCheckMessage(EditorCheck check) {
   switch (check) {
     case EditorCheck::kNeedProgram: return ui::kNeedProgram;
+    case EditorCheck::kUnstorable: return ui::kPathUnstorable;
     case EditorCheck::kFileMissing: return ui::kFileMissing;
     case EditorCheck::kAccepted: break;
   }

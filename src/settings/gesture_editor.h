@@ -21,7 +21,7 @@ class PathProbe {
   virtual bool Exists(const std::wstring& text) const = 0;
 };
 
-enum class EditorCheck { kAccepted, kNeedProgram, kFileMissing };
+enum class EditorCheck { kAccepted, kNeedProgram, kUnstorable, kFileMissing };
 
 class GestureEditor {
  public:

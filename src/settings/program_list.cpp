@@ -1,5 +1,6 @@
 #include "settings/program_list.h"
 
+#include "core/settings_file.h"
 #include "core/ui_strings.h"
 
 namespace petariko {
@@ -64,6 +65,10 @@ void ProgramList::Delete(ProgramListUi& ui) {
 void ProgramList::Drop(const std::vector<std::wstring>& paths, ProgramListUi& ui) {
   for (const std::wstring& path : paths) {
     if (path.empty()) continue;  // a dropped web link or an empty list names no file
+    if (!IsStorableText(path)) {
+      ui.ShowError(ui::kPathUnstorable);  // that file is left out; the others are added
+      continue;
+    }
     const int row = FirstEmptyRow();
     if (row >= kFull) {
       ui.ShowError(ui::kListFull);  // once per drop: the remaining paths are dropped too

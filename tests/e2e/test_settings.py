@@ -231,6 +231,27 @@ class SettingsScreenTest(SettingsScreenCase):
         # The screen is gone and the menu opens again: the busy flag was cleared.
         app.open_menu(1)
 
+        # That CP932 file, read after a switch of the code page (1252 here): the path and the arrow
+        # come back, and ＯＫ keeps them (UTF-8 with the mark there) while another process holds
+        # the file open for a moment, as a virus scanner does with a fresh file.
+        self.desktop.kill_wine()
+        app.start(extra_env={"LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"})
+        screen = self.open_screen(app)
+        self.click(self.control(screen, "編集"))
+        editor = self.desktop.wait_window(**{"class": EDITOR, "visible": True})
+        self.control(editor, entry[0], "Edit")
+        self.control(editor, entry[1], "Static")
+        self.focus(editor)
+        self.desktop.key("Escape")
+        self.wait_closed(EDITOR)
+        holder = self.desktop.spawn(os.path.join(e2e_lib.HELPERS, "hold_file.exe"),
+                                    self.desktop.windows_path(app.settings_path), "300",
+                                    str(self.control(screen, "ＯＫ")["hwnd"]))  # clicked once the file is held
+        wait_for(lambda: holder.poll() is not None, what="the hold to end")
+        self.assertEqual(holder.returncode, 0)
+        self.wait_closed(SCREEN)
+        self.assertEqual(app.settings_bytes(), b"\xef\xbb\xbf" + settings_file(2, 0, 10, [entry], encoding="utf-8"))
+
     def test_ok_that_cannot_write_the_file_says_so_and_still_closes(self):
         app = Petariko(self.desktop, settings=settings_file(1, 2, 3))
         app.start()

@@ -72,6 +72,7 @@ TEST(GestureEditorTest, OkChecksPathBeforeHandingBack) {
       {L"C:\\Tools", EditorCheck::kAccepted},
       {L"C:\\Tools\\a.exe /x", EditorCheck::kFileMissing},  // parameters are not a file
       {L"C:\\nope.exe", EditorCheck::kFileMissing},
+      {std::wstring(L"C:\\Tools\\a") + static_cast<wchar_t>(0xDC00) + L".exe", EditorCheck::kUnstorable},
   };
   for (const Case& c : cases) {
     GestureEditor editor(c.path, L"");  // an empty gesture is no reason to refuse
@@ -80,6 +81,7 @@ TEST(GestureEditorTest, OkChecksPathBeforeHandingBack) {
   EXPECT_EQ(probe.asked.size(), 4u) << "an empty path is not looked up";
   EXPECT_STREQ(EditorCheckMessage(EditorCheck::kNeedProgram), ui::kNeedProgram);
   EXPECT_STREQ(EditorCheckMessage(EditorCheck::kFileMissing), ui::kFileMissing);
+  EXPECT_STREQ(EditorCheckMessage(EditorCheck::kUnstorable), ui::kPathUnstorable);
 }
 
 }  // namespace

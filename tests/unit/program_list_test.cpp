@@ -182,12 +182,13 @@ TEST(ProgramListTest, DropOpensOneEditorPerPathOnConsecutiveRows) {
   ScriptedUi ui(list);
   ui.editor_answers.push_back(std::nullopt);
   ui.editor_answers.push_back(EditorResult{L"C:\\b.txt", L"↓"});
-  list.Drop({L"", L"C:\\a.txt", L"", L"C:\\b.txt"}, ui);  // empty names: web links
+  const std::wstring lone = std::wstring(L"C:\\") + static_cast<wchar_t>(0xD800) + L".txt";  // left out, said
+  list.Drop({L"", L"C:\\a.txt", L"", lone, L"C:\\b.txt"}, ui);                               // empty names: web links
   ASSERT_EQ(ui.editor_calls.size(), 2u);
   EXPECT_EQ(ui.editor_calls[1].row, 4);
   EXPECT_EQ(list.Row(3), (ProgramEntry{L"C:\\a.txt", L"→"}));
   EXPECT_EQ(list.Row(4), (ProgramEntry{L"C:\\b.txt", L"↓"}));
-  EXPECT_TRUE(ui.errors.empty());
+  EXPECT_EQ(ui.errors, std::vector<std::wstring>{ui::kPathUnstorable});
 }
 
 TEST(ProgramListTest, CopyBackKeepsGapsAndOrder) {

@@ -8,6 +8,7 @@ namespace petariko {
 namespace {
 
 using testing::AsciiCodec;
+using testing::Cp1252Codec;
 using testing::Cp932Codec;
 
 const Cp932Codec kCp932;
@@ -176,6 +177,35 @@ TEST(SettingsFile, CodePageBytesThatWouldReadAsUtf8AreWrittenWithTheMark) {
   const std::string bytes = SerializeSettings(store, kCp932);
   EXPECT_EQ(bytes.substr(0, 3), kUtf8Bom);
   EXPECT_EQ(Parsed(bytes), store);
+}
+
+// Written on a Japanese system, read after a switch to 1252 or to a code page that cannot read
+// Shift-JIS (as UTF-8 cannot): a gesture, or the path alone (ー is 81 5B, a control character in
+// 1252), tells Shift-JIS apart, while 1252's own bytes stay 1252.
+TEST(SettingsFile, SurvivesASwitchOfTheCodePage) {
+  const Cp1252Codec cp1252;
+  SettingsStore store = Parsed(DefaultSettingsBytes());
+  store.strProgram[0] = L"C:\\ツール\\メモ帳.exe";
+  for (const wchar_t* gesture : {L"↑→", L""}) {
+    store.strGesture[0] = gesture;
+    const std::string bytes = SerializeSettings(store, kCp932);
+    EXPECT_EQ(std::get<SettingsStore>(ParseSettings(bytes, cp1252, &kCp932)), store);
+    EXPECT_EQ(std::get<SettingsStore>(ParseSettings(bytes, kAscii, &kCp932)), store);
+  }
+  const std::string western = WithLine(4, "C:\\\xC4rger\\\xD6l.exe");  // valid CP932 too: half-width kana
+  EXPECT_EQ(std::get<SettingsStore>(ParseSettings(western, cp1252, &kCp932)).strProgram[0], L"C:\\Ärger\\Öl.exe");
+  // Away from 932, text outside ASCII takes the mark; ASCII stays plain.
+  EXPECT_EQ(SerializeSettings(store, cp1252, &kCp932).substr(0, 3), kUtf8Bom);
+  EXPECT_EQ(SerializeSettings(Parsed(DefaultSettingsBytes()), cp1252, &kCp932), DefaultSettingsBytes());
+}
+
+TEST(SettingsFile, LoneSurrogateIsRefusedAndNeverStopsTheStart) {
+  const std::wstring path = std::wstring(L"C:\\a") + static_cast<wchar_t>(0xD800) + L".exe";
+  EXPECT_FALSE(IsStorableText(path));
+  EXPECT_TRUE(IsStorableText(L"C:\\\U00020B9F.exe"));
+  SettingsStore store = Parsed(DefaultSettingsBytes());
+  store.strProgram[0] = path;
+  EXPECT_EQ(Parsed(SerializeSettings(store, kCp932)).strProgram[0], L"C:\\a\uFFFD.exe");
 }
 
 TEST(SettingsFile, LimitsOf16And32BitsStillRead) {

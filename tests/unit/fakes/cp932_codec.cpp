@@ -57,4 +57,14 @@ std::optional<std::wstring> AsciiCodec::Decode(std::string_view bytes) const {
   return out;
 }
 
+std::optional<std::wstring> Cp1252Codec::Decode(std::string_view bytes) const {
+  std::wstring out;
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    const bool unassigned = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+    out += b >= 0x80 && b < 0xA0 && !unassigned ? L'\u2022' : static_cast<wchar_t>(b);
+  }
+  return out;
+}
+
 }  // namespace petariko::testing

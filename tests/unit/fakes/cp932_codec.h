@@ -18,4 +18,11 @@ class AsciiCodec : public AnsiCodec {
   std::optional<std::wstring> Decode(std::string_view bytes) const override;
 };
 
+// 1252 as Windows reads it, as far as the tests need: Latin-1, with 80 to 9F punctuation (shown
+// as U+2022) except the five unassigned bytes, which read as the control characters of that number.
+class Cp1252Codec : public AsciiCodec {
+ public:
+  std::optional<std::wstring> Decode(std::string_view bytes) const override;
+};
+
 }  // namespace petariko::testing
