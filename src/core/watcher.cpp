@@ -64,12 +64,15 @@ void Watcher::Hold() {
   if (intHoldCount_ == 0) {
     ptAnchor_ = cursor;
     hold_on_own_window_ = input_.IsOverOwnWindow(cursor);
-    if (!waiting_for_release_ && !hold_on_own_window_ && !trace_.IsTracing()) {
-      hold_began_ = true;
-      trace_.HoldBegan();
-    }
   }
   if (cursor == ptAnchor_ && intHoldCount_ < kHoldCountLimit) ++intHoldCount_;
+  // Made ready one tick before the start, not at the press: what a start needs is a picture of
+  // the whole desktop, too much to make and give back for every click and drag.
+  if (!hold_began_ && intHoldCount_ >= settings_.intWaitTime - 1 && !waiting_for_release_ && !hold_on_own_window_ &&
+      !trace_.IsTracing()) {
+    hold_began_ = true;
+    trace_.HoldBegan();
+  }
 
   if (!trace_.IsTracing()) {
     if (intHoldCount_ == settings_.intWaitTime && !waiting_for_release_ && !StartsNothing(cursor)) {

@@ -50,7 +50,7 @@ class TraceHandler {
   virtual void FinishGesture() = 0;
   // The user gave the trace up (Esc): the frozen screen goes, nothing is pinned or started.
   virtual void Cancel() = 0;
-  // A hold that may become a trace began to count, and ended (after the trace, if one started):
+  // A hold is one tick from starting a trace, and it ended (after the trace, if one started):
   // what a start needs can be made ready in between, so that the start itself is quick.
   virtual void HoldBegan() {}
   virtual void HoldEnded() {}

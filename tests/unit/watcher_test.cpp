@@ -245,11 +245,16 @@ TEST_F(WatcherTest, EscGivesTheTraceUpAndNothingStartsUntilRelease) {
   EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}}), Calls{"start1@0,0"});
 }
 
-TEST_F(WatcherTest, AStartIsMadeReadyOnceWhileAHoldCountsAndGivenBackAtTheRelease) {
-  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {0, 0}}, {kLeft, {5, 0}}}),
-            (Calls{"start1@0,0", "step1@5,0"}));
+TEST_F(WatcherTest, AStartIsMadeReadyOneTickBeforeItAndGivenBackAtTheRelease) {
+  // Three ticks' hold: ready at the second tick at rest, never for a click or a drag.
+  EXPECT_EQ(Run({{kLeft, {0, 0}}}), Calls{});
+  EXPECT_EQ(trace.readiness, Calls{});
+  Run({{kLeft, {0, 0}}});
   EXPECT_EQ(trace.readiness, Calls{"began"});
-  Run({{kNone, {5, 0}}, {kNone, {5, 0}}, {kLeft, {0, 0}}, {kNone, {0, 0}}});
+  EXPECT_EQ(Run({{kLeft, {0, 0}}, {kLeft, {5, 0}}}), (Calls{"start1@0,0", "step1@5,0"}));
+  Run({{kNone, {5, 0}}, {kLeft, {0, 0}}, {kLeft, {4, 0}}, {kLeft, {4, 7}}, {kNone, {4, 7}}});
+  EXPECT_EQ(trace.readiness, (Calls{"began", "ended"}));
+  Run({{kLeft, {0, 0}}, {kLeft, {0, 0}}, {kNone, {0, 0}}});
   EXPECT_EQ(trace.readiness, (Calls{"began", "ended", "began", "ended"}));
   // Nothing for a press that can only be a click.
   input.own_windows_from_y = 0;
