@@ -45,7 +45,7 @@ namespace {
 
 // Sizes a fixed-border window so that its client area is width x height twips, and centres it
 // on `over` (or on the monitor's work area when null).
-void PlaceWindow(HWND hwnd, int width_twips, int height_twips, HWND over) {
+void PlaceWindowOnce(HWND hwnd, int width_twips, int height_twips, HWND over) {
   const UINT dpi = DpiOf(hwnd);
   RECT frame{0, 0, Twips(width_twips, dpi), Twips(height_twips, dpi)};
   AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
@@ -64,6 +64,15 @@ void PlaceWindow(HWND hwnd, int width_twips, int height_twips, HWND over) {
   const int x = area.left + ((area.right - area.left) - width) / 2;
   const int y = area.top + ((area.bottom - area.top) - height) / 2;
   SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PlaceWindow(HWND hwnd, int width_twips, int height_twips, HWND over) {
+  const UINT made_at = DpiOf(hwnd);
+  PlaceWindowOnce(hwnd, width_twips, height_twips, over);
+  // A form is made on the primary monitor; moved over an owner on a monitor of another scale, it
+  // got WM_DPICHANGED inside that move and laid its controls out anew, but the move gave it the
+  // size reckoned at the old scale. Sized and centred again at the new one.
+  if (DpiOf(hwnd) != made_at) PlaceWindowOnce(hwnd, width_twips, height_twips, over);
 }
 
 UniqueFont MakeFont(double points, bool bold, bool underline, UINT dpi) {
