@@ -115,7 +115,7 @@ void AboutBox::OnCommand(int id, int code) {
   } else if (id == kIdMail) {
     target = MailtoLink(MakerMail());
   } else if (id == kIdHelp) {
-    // Sent to the browser without a look whether the page is there; the shell says so if not.
+    // Sent to the browser without a look whether the page is there; the message below says so if not.
     target = HelpPagePath(program_dir_);
   } else if (id == kIdClose) {
     Finish();

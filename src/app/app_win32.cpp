@@ -17,6 +17,7 @@
 #include "settings/settings_screen_win32.h"
 #include "win32/dialog_kit_win32.h"
 #include "win32/message_box_win32.h"
+#include "win32/message_filter_win32.h"
 #include "win32/window_proc_win32.h"
 
 namespace petariko {
@@ -84,6 +85,7 @@ App::App(HINSTANCE instance, std::wstring program_dir, SettingsStore settings)
       Check(CreateWindowExW(WS_EX_TOOLWINDOW, kHostClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, this),
             "CreateWindowExW"));
   taskbar_created_message_ = RegisterWindowMessageW(L"TaskbarCreated");
+  AcceptFromLowerIntegrity(host_.get(), {taskbar_created_message_, kTrayCallbackMessage});
 
   tray_image_ = LoadTrayImage();
 

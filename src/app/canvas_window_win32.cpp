@@ -1,5 +1,6 @@
 #include "app/canvas_window_win32.h"
 
+#include <dwmapi.h>
 #include <imm.h>
 #include <windowsx.h>
 
@@ -15,6 +16,22 @@
 
 namespace petariko {
 namespace {
+
+// The compositor fades and scales a window in and out: the frozen screen would first show as a
+// fading copy of what it covers, and a finished cut-out would ease out where it should be gone.
+// The library is loaded only for this one call; the window keeps the setting when it goes
+// again, and the program's idle memory with it. Best effort: without it only the animation stays.
+void TurnOffShowAndHideAnimation(HWND hwnd) {
+  HMODULE dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!dwm) return;
+  using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+  if (const auto set =
+          reinterpret_cast<SetAttribute>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmSetWindowAttribute")))) {
+    const BOOL disabled = TRUE;
+    set(hwnd, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof(disabled));
+  }
+  FreeLibrary(dwm);
+}
 
 constexpr wchar_t kCanvasClass[] = L"PetarikoCanvas";
 
@@ -71,6 +88,7 @@ UniqueWindow CanvasWindow::CreateCanvas() {
   // No IME: with the Japanese one on, the keys of the frozen screen and the cut-out would
   // otherwise go to the IME's composition instead of arriving as themselves.
   ImmAssociateContextEx(hwnd_, nullptr, 0);
+  TurnOffShowAndHideAnimation(hwnd_);
   return window;
 }
 
@@ -113,8 +131,11 @@ void CanvasWindow::Freeze() {
   ScopedGetDc screen(nullptr);
   frozen_.Resize(screen.get(), desktop.width(), desktop.height());
   // Copied from the desktop's corner, where the window's client area starts, so the frozen
-  // picture lies exactly over what it shows.
-  Check(BitBlt(frozen_.dc(), 0, 0, frozen_.width(), frozen_.height(), screen.get(), desktop.left, desktop.top, SRCCOPY),
+  // picture lies exactly over what it shows. CAPTUREBLT takes the layered windows too (a
+  // tooltip the user held still to keep, a menu's shadow, a see-through popup), which a plain
+  // copy leaves out; Windows may blink the cursor once for it, as it does for PrtSc.
+  Check(BitBlt(frozen_.dc(), 0, 0, frozen_.width(), frozen_.height(), screen.get(), desktop.left, desktop.top,
+               SRCCOPY | CAPTUREBLT),
         "BitBlt");
   origin_ = desktop.corner();
   // The frozen bits are read directly by a save; nothing draws on them after this.

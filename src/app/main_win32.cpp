@@ -17,9 +17,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   SetDllDirectoryW(L"");
 
-  // "Local\" keeps the instance check inside the user's session.
+  // "Local\" keeps the instance check inside the user's session. An instance run as
+  // administrator made the mutex with a higher integrity: a normal start is then refused access
+  // instead of handed the existing mutex, and that too means another instance runs.
   UniqueKernelHandle instance_mutex(CreateMutexW(nullptr, FALSE, L"Local\\Petariko.SingleInstance"));
-  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+  const DWORD mutex_error = GetLastError();
+  if (mutex_error == ERROR_ALREADY_EXISTS || (!instance_mutex && mutex_error == ERROR_ACCESS_DENIED)) return 0;
   // Whatever fails from here on, the error trap has all it needs already.
   PrepareErrorTrap(instance_mutex.get());
 

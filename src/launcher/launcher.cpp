@@ -104,6 +104,7 @@ bool cExecute::ShellX(const std::wstring& command_line, int window_style, std::u
   request.keep_process = wait;
 
   const ShellResult shell = request.file.size() <= kMaxShellFile ? ports.ShellOpen(request) : ShellResult{};
+  declined_ = shell.declined;  // before any wait, which may release this object
   if (shell.ok) {
     if (wait) WaitForEnd(ports, shell.process, terminate);
     return true;

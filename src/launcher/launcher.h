@@ -36,6 +36,7 @@ struct ShellRequest {
 struct ShellResult {
   bool ok = false;
   ProcessRef process = 0;  // only when keep_process was asked for and the shell gave one
+  bool declined = false;   // not ok because the user said no to the shell's prompt (elevation)
 };
 
 // What the launcher needs from the desktop.
@@ -74,6 +75,10 @@ class cExecute {
   // True when a process was started. With `wait` it returns only after the process ended,
   // or after this object was destroyed by an event handled during the wait.
   bool ShellX(const std::wstring& command_line, int window_style, std::uintptr_t owner_window, bool wait);
+  // True when the last ShellX started nothing because the user said no to the shell's prompt,
+  // such as the elevation prompt of a program that runs as administrator: a choice, not a
+  // failure to tell the user about.
+  bool UserDeclined() const { return declined_; }
 
   // Where the file name of a line ends, asking the file search as ShellX does.
   static CommandSplit Split(const std::wstring& command_line, LauncherPorts& ports);
@@ -86,6 +91,7 @@ class cExecute {
   LauncherPorts& ports_;
   // Shared with a running wait, which must see the destruction without touching this object.
   std::shared_ptr<bool> blnTerminate;
+  bool declined_ = false;
 };
 
 }  // namespace petariko

@@ -16,6 +16,13 @@ constexpr DWORD kSearchBufferLength = 261;
 
 HANDLE ToHandle(ProcessRef process) { return reinterpret_cast<HANDLE>(process); }
 
+// A program may take the foreground only when the foreground's process lets it. The frozen
+// screen is gone by now, but this process had the user's last input (the release), so it passes
+// that right on to whatever the shell starts or wakes (a document may open in a program that
+// already runs, so no one process id would do). Naming one process after this would take the
+// right from all others. Without the right to pass, the call fails and changes nothing.
+void LetStartedProgramComeToFront() { AllowSetForegroundWindow(ASFW_ANY); }
+
 }  // namespace
 
 bool Win32LauncherPorts::FindFile(const std::wstring& name) {
@@ -36,7 +43,12 @@ ShellResult Win32LauncherPorts::ShellOpen(const ShellRequest& request) {
   info.lpParameters = request.parameters ? request.parameters->c_str() : nullptr;
   info.lpDirectory = nullptr;
   info.nShow = request.show;
-  if (InjectedFault("ShellExecuteExW") || !ShellExecuteExW(&info)) return {};
+  LetStartedProgramComeToFront();
+  if (InjectedFault("ShellExecuteExW")) return {};
+  if (!ShellExecuteExW(&info)) {
+    // ERROR_CANCELLED: the user said no to the shell's prompt, the elevation prompt above all.
+    return {.declined = GetLastError() == ERROR_CANCELLED};
+  }
   return {true, request.keep_process ? reinterpret_cast<ProcessRef>(info.hProcess) : 0};
 }
 
@@ -49,6 +61,7 @@ std::uint32_t Win32LauncherPorts::RunCommandLine(const std::wstring& command_lin
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION info{};
+  LetStartedProgramComeToFront();
   if (InjectedFault("CreateProcessW") ||
       !CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
     return 0;
@@ -92,7 +105,7 @@ void Win32LauncherPorts::HideMainWindow() {
 void ShellProgramLauncher::Launch(const std::wstring& command_line) {
   Win32LauncherPorts ports(hide_main_window_);
   cExecute launcher(ports);
-  if (!launcher.ShellX(command_line, SW_SHOWNORMAL, 0, false)) {
+  if (!launcher.ShellX(command_line, SW_SHOWNORMAL, 0, false) && !launcher.UserDeclined()) {
     messages_.Show(LaunchFailedText(command_line), ui::kTitleError);
   }
 }

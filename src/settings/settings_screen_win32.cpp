@@ -17,6 +17,7 @@
 #include "win32/dialog_frame_win32.h"
 #include "win32/dialog_kit_win32.h"
 #include "win32/message_box_win32.h"
+#include "win32/message_filter_win32.h"
 #include "win32/window_proc_win32.h"
 
 namespace petariko {
@@ -191,6 +192,8 @@ void SettingsScreen::CreateControls() {
   }
   SetWindowSubclass(list_, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
   DragAcceptFiles(list_, TRUE);
+  // A drop from Explorer arrives as these three; 0x0049 (WM_COPYGLOBALDATA) carries its file names.
+  AcceptFromLowerIntegrity(list_, {WM_DROPFILES, WM_COPYDATA, 0x0049});
   add_ = dialog::CreateChild(frames_[1], L"BUTTON", ui::kAdd, kButton | WS_GROUP, kIdAdd);
   edit_ = dialog::CreateChild(frames_[1], L"BUTTON", ui::kEdit, kButton, kIdEdit);
   delete_ = dialog::CreateChild(frames_[1], L"BUTTON", ui::kDelete, kButton, kIdDelete);

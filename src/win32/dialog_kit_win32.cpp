@@ -400,7 +400,8 @@ void ShellOpen(HWND owner, const std::wstring& target) {
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   // NOASYNC: the call returns only when the shell is done, since nothing pumps for it after.
-  info.fMask = SEE_MASK_NOASYNC;
+  // NO_UI: a failure is told by the caller's own message, not first by a box of the shell's.
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
   info.hwnd = owner;
   info.lpVerb = L"open";
   info.lpFile = target.c_str();

@@ -117,8 +117,18 @@ TEST(LauncherTest, BothWaysFailingReturnsFalseButStillHides) {
   ports.run_process_id = 0;
   cExecute launcher(ports);
   EXPECT_FALSE(launcher.ShellX(L"nothing here", 1, 0, true));
+  EXPECT_FALSE(launcher.UserDeclined());  // a failure the user is told of
   EXPECT_EQ(ports.calls.front(), L"hide");
   EXPECT_TRUE(ports.sleeps.empty());  // nothing started, nothing to wait for
+}
+
+TEST(LauncherTest, AShellPromptTheUserSaidNoToIsNoFailure) {
+  FakeLauncherPorts ports;
+  ports.shell_ok = false;
+  ports.shell_declined = true;
+  cExecute launcher(ports);
+  EXPECT_FALSE(launcher.ShellX(L"C:\\admin.exe", 1, 0, false));
+  EXPECT_TRUE(launcher.UserDeclined());
 }
 
 TEST(LauncherTest, LinesTheSystemWouldMisreadStartNothing) {

@@ -18,6 +18,7 @@ class FakeLauncherPorts : public LauncherPorts {
   // Names the file search finds.
   std::set<std::wstring> files;
   bool shell_ok = true;
+  bool shell_declined = false;  // the user said no to the shell's prompt
   ProcessRef shell_process = 0;
   std::uint32_t run_process_id = 0;
   ProcessRef opened_process = 0;
@@ -39,7 +40,7 @@ class FakeLauncherPorts : public LauncherPorts {
   ShellResult ShellOpen(const ShellRequest& request) override {
     calls.push_back(L"shell");
     shell_requests.push_back(request);
-    return {shell_ok, request.keep_process ? shell_process : 0};
+    return {shell_ok, request.keep_process ? shell_process : 0, shell_declined};
   }
   std::uint32_t RunCommandLine(const std::wstring& command_line) override {
     calls.push_back(L"run:" + command_line);
