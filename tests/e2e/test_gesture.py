@@ -215,14 +215,17 @@ class GestureSteps:
     def label_shown(self, shot):
         return differing(shot.crop(*LABEL), self.before.crop(*LABEL)) > 0.5
 
-    def assert_started_once(self, arguments):
+    def assert_started_once(self, arguments, next_freeze_follows=False):
         starts = wait_for(self.recorder.starts, timeout=15, what="the registered program to start")
         time.sleep(1.5)
         starts = self.recorder.starts()
         self.assertEqual(len(starts), 1, f"started {len(starts)} times")
         self.assertEqual(starts[0]["argv"][1:], arguments)
         self.assertEqual(starts[0]["argv"][0].lower(), self.recorder.windows_exe.lower())
-        self.assertFalse(starts[0]["canvas_visible"], "started while the frozen screen was shown")
+        # A button held on freezes the screen again one hold later, which a loaded machine lets come
+        # before the started program looks.
+        if not next_freeze_follows:
+            self.assertFalse(starts[0]["canvas_visible"], "started while the frozen screen was shown")
 
     def assert_nothing_started(self):
         time.sleep(2.0)
@@ -312,7 +315,7 @@ class GestureTest(GestureSteps, DesktopTestCase):
         d.press(1)
         wait_for(lambda: not self.canvas_visible(), timeout=15, interval=0.1, what="the gesture to end")
         d.release(3)
-        self.assert_started_once(["single"])
+        self.assert_started_once(["single"], next_freeze_follows=True)
         wait_for(self.canvas_visible, timeout=15, interval=0.1, what="the frozen screen")
         for point in ((500, 320), (450, 450)):
             d.move(*point)
