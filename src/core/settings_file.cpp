@@ -220,10 +220,10 @@ SettingsParseResult ParseSettings(std::string_view bytes, const AnsiCodec& codec
 
 bool IsStorableText(std::wstring_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
-    const uint32_t unit = static_cast<uint32_t>(text[i]);
+    const wchar_t unit = text[i];
     if (unit < 0xD800 || unit >= 0xE000) continue;
-    const bool pair = sizeof(wchar_t) == 2 && unit < 0xDC00 && i + 1 < text.size() &&
-                      static_cast<uint32_t>(text[i + 1]) >= 0xDC00 && static_cast<uint32_t>(text[i + 1]) < 0xE000;
+    const bool pair =
+        sizeof(wchar_t) == 2 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
     if (!pair) return false;
     ++i;
   }

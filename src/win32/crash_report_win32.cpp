@@ -277,7 +277,8 @@ DWORD WINAPI ReporterMain(void*) {
   WaitForSingleObject(reporter.wake, INFINITE);
   const bool saved = WriteCrashReport(*reporter.request);
   SetEvent(reporter.written);
-  if (!TakeTheEnd()) for (;;) Sleep(INFINITE);
+  if (!TakeTheEnd())
+    for (;;) Sleep(INFINITE);
   ShowFatalMessage(saved);
   End();
 }

@@ -8,7 +8,7 @@ namespace {
 TEST(TemporaryPath, NeverPassesMaxPathWhereTheTargetDoesNot) {
   EXPECT_EQ(TemporaryPathFor(L"C:\\p\\settei.txt", 42), L"C:\\p\\settei.txt.~42.tmp");
   const std::wstring folder = L"C:\\" + std::wstring(240, L'f') + L"\\";
-  for (const std::wstring target : {folder + L"nnnnnnnnnnn.bmp", folder + L"ab.bmp"}) {  // 259, 250: legal
+  for (const std::wstring& target : {folder + L"nnnnnnnnnnn.bmp", folder + L"ab.bmp"}) {  // 259, 250: legal
     const std::wstring first = TemporaryPathFor(target, 4242, 0);
     EXPECT_TRUE(first.size() < kMaxPath && first.starts_with(folder)) << first.size();
     EXPECT_NE(TemporaryPathFor(target, 4242, 1), first) << "each attempt names another file";
