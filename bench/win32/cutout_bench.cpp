@@ -166,7 +166,8 @@ int wmain(int argc, wchar_t** argv) {
   Silent messages;
   NoGesture gesture;
   HeldStill input;
-  petariko::CanvasWindow canvas(GetModuleHandleW(nullptr));
+  petariko::EscapeKey escape;
+  petariko::CanvasWindow canvas(GetModuleHandleW(nullptr), escape);
   petariko::Trace trace(outline, shared, canvas, gesture, messages);
   petariko::Watcher watcher(settings, shared, input, trace);
   FixedPathDialog dialog;

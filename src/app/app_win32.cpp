@@ -48,7 +48,7 @@ bool DesktopInput::IsMenuOpen() {
 struct App::Parts {
   explicit Parts(App& app)
       : messages(app.host_.get()),
-        canvas(app.instance_),
+        canvas(app.instance_, app.escape_),
         launcher([this] { canvas.Hide(); }, messages),
         gesture(app.settings_, canvas.Marks(), launcher),
         trace(outline, app.shared_, canvas, gesture, messages),

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/trace_input_win32.h"
 #include "core/settings_store.h"
 #include "core/tray_retry.h"
 #include "core/tray_win32.h"
@@ -21,13 +22,16 @@ namespace petariko {
 // Button state and cursor from the desktop, whichever window has the focus.
 class DesktopInput : public InputPort {
  public:
+  explicit DesktopInput(EscapeKey& escape) : escape_(escape) {}
   bool IsKeyDown(int virtual_key) override { return (GetAsyncKeyState(virtual_key) & 0x8000) != 0; }
   Point CursorPos() override { return CursorPosition(); }
   bool ButtonsSwapped() override { return GetSystemMetrics(SM_SWAPBUTTON) != 0; }
   bool IsOverOwnWindow(Point screen) override;
   bool IsMenuOpen() override;
-  // The frozen screen may not have the keyboard focus: the key is read wherever it goes.
-  bool EscapePressed() override { return (GetAsyncKeyState(VK_ESCAPE) & 0x8001) != 0; }
+  bool EscapePressed() override { return escape_.TakePress(); }
+
+ private:
+  EscapeKey& escape_;
 };
 
 class App : public SettingsScreenHost {
@@ -82,7 +86,8 @@ class App : public SettingsScreenHost {
   UINT taskbar_created_message_ = 0;
   bool asking_to_quit_ = false;
 
-  DesktopInput input_;
+  EscapeKey escape_;  // the frozen screen's, read by the watcher's input
+  DesktopInput input_{escape_};
   struct Parts;  // the frozen-screen canvas, trace, gesture recognizer and cut-out
   std::unique_ptr<Parts> parts_;
   std::unique_ptr<Watcher> watcher_;

@@ -51,8 +51,8 @@ std::optional<Point> ArrowStep(WPARAM virtual_key) {
 
 }  // namespace
 
-CanvasWindow::CanvasWindow(HINSTANCE instance)
-    : instance_(instance), window_(CreateCanvas()), marks_(instance, hwnd_), shape_(hwnd_, frozen_) {}
+CanvasWindow::CanvasWindow(HINSTANCE instance, EscapeKey& escape)
+    : instance_(instance), window_(CreateCanvas()), escape_(escape), marks_(instance, hwnd_), shape_(hwnd_, frozen_) {}
 
 UniqueWindow CanvasWindow::CreateCanvas() {
   WNDCLASSEXW wc{};
@@ -77,6 +77,7 @@ UniqueWindow CanvasWindow::CreateCanvas() {
 }
 
 CanvasWindow::~CanvasWindow() {
+  escape_.Stop();
   window_.reset();
   UnregisterClassW(kCanvasClass, instance_);
 }
@@ -132,49 +133,34 @@ void CanvasWindow::DrawStartMarker(TraceMode mode, Point centre) { marks_.DrawSt
 void CanvasWindow::DrawLine(Point from, Point to, Rgb colour) { marks_.DrawLine(from, to, colour); }
 
 void CanvasWindow::Show() {
-  ShareInputBeneath();
+  // Shown without activation: see trace_input_win32.h.
   if (cover_on_show_) {
     cover_on_show_ = false;
     Check(SetWindowPos(hwnd(), HWND_TOPMOST, origin_.x, origin_.y, frozen_.width(), frozen_.height(),
-                       SWP_FRAMECHANGED | SWP_SHOWWINDOW),
+                       SWP_FRAMECHANGED | SWP_SHOWWINDOW | SWP_NOACTIVATE),
           "SetWindowPos");
   } else {
-    ShowWindow(hwnd(), SW_SHOW);
+    ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
   }
   // Paint now, so the frozen screen is up before the next tick samples the cursor.
   UpdateWindow(hwnd());
+  escape_.Listen(hwnd());
   // The trace is private: the window that had the press gets neither the moves nor the release
   // (a menu would open there after a gesture, a selection would follow a cut-out's outline).
-  SetCapture(hwnd());
-}
-
-void CanvasWindow::ShareInputBeneath() {
-  // The window that had the press may keep the mouse for its own thread (a control that captures
-  // it; every window under Wine's X11 side): with that thread's input shared for the trace, the
-  // capture taken here holds there too. Given back with the capture.
-  const Point cursor = CursorPosition();
-  const HWND beneath = WindowFromPoint({cursor.x, cursor.y});
-  const DWORD thread = beneath ? GetWindowThreadProcessId(beneath, nullptr) : 0;
-  if (thread == 0 || thread == GetCurrentThreadId() || shared_thread_ != 0) return;
-  if (AttachThreadInput(GetCurrentThreadId(), thread, TRUE)) shared_thread_ = thread;
+  capture_.Take(hwnd());
 }
 
 void CanvasWindow::Hide() {
-  EndCapture();
+  EndTraceInput();
   ShowWindow(hwnd(), SW_HIDE);
   // A trace that ends without a cut-out gives the desktop-sized picture back at once; a cut-out
   // hidden for a menu action keeps its piece.
   if (!holds_cutout_) ReleasePicture();
 }
 
-void CanvasWindow::EndCapture() {
-  if (GetCapture() != hwnd()) return;
-  // A button still down (a trace ended by the second button or the length limit) keeps it, so
-  // that its release comes here too; that release gives it back.
-  for (const int button : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON}) {
-    if (GetAsyncKeyState(button) & 0x8000) return;
-  }
-  ReleaseCapture();
+void CanvasWindow::EndTraceInput() {
+  escape_.Stop();
+  capture_.End(hwnd());
 }
 
 void CanvasWindow::ReleasePicture() {
@@ -227,7 +213,7 @@ bool CanvasWindow::ClipTo(std::span<const Point> outline) {
     holds_cutout_ = false;  // the hide that follows gives the piece back
     return false;
   }
-  EndCapture();
+  EndTraceInput();
   // Ctrl+C works at once, without a click on the cut-out first.
   TakeFocus();
   RaiseOwnBoxes();
@@ -382,8 +368,13 @@ LRESULT CanvasWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
       if (cutout_) cutout_->OnMouseMove(HeldButtons(wparam));
       return 0;
     case WM_MOUSELEAVE: shape_.OnCursorLeft(); return 0;
-    case WM_CAPTURECHANGED:
-      if (shared_thread_ != 0) AttachThreadInput(GetCurrentThreadId(), std::exchange(shared_thread_, 0), FALSE);
+    case WM_CAPTURECHANGED: capture_.Unshare(); return 0;
+    case WM_MOUSEACTIVATE:
+      // The second button during a trace does not activate the frozen screen either; a click
+      // on the cut-out does.
+      return holds_cutout_ ? DefWindowProcW(hwnd(), message, wparam, lparam) : MA_NOACTIVATE;
+    case WM_HOTKEY:
+      if (wparam == EscapeKey::kHotKeyId) escape_.Heard();
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:

@@ -8,6 +8,7 @@
 
 #include <span>
 
+#include "app/trace_input_win32.h"
 #include "app/trace_marks_win32.h"
 #include "core/colour.h"
 #include "core/monitors.h"
@@ -23,7 +24,8 @@ namespace petariko {
 
 class CanvasWindow : public FrozenScreenWindow, public CutoutWindow, public FrozenImage {
  public:
-  explicit CanvasWindow(HINSTANCE instance);
+  // Esc during a trace is heard through `escape`.
+  CanvasWindow(HINSTANCE instance, EscapeKey& escape);
   ~CanvasWindow() override;
   CanvasWindow(const CanvasWindow&) = delete;
   CanvasWindow& operator=(const CanvasWindow&) = delete;
@@ -75,9 +77,8 @@ class CanvasWindow : public FrozenScreenWindow, public CutoutWindow, public Froz
   Rect FrozenRect() const;
   void KeepPiece(const Rect& piece);
   void ReleasePicture();
-  // Gives the mouse capture back once no button is down.
-  void EndCapture();
-  void ShareInputBeneath();
+  // The trace is over: Esc is no longer the screen's, the mouse goes back once no button is down.
+  void EndTraceInput();
   Point Reachable(Point top_left);
   bool ClipTo(std::span<const Point> outline);
   void TakeFocus();
@@ -96,8 +97,8 @@ class CanvasWindow : public FrozenScreenWindow, public CutoutWindow, public Froz
   bool freeze_prepared_ = false;
   // A paint failed part-way: the next one draws the whole window.
   bool paint_whole_ = false;
-  // The thread whose input is shared while the trace holds the mouse; 0 when none is.
-  DWORD shared_thread_ = 0;
+  EscapeKey& escape_;
+  TraceCapture capture_;
   TraceMarks marks_;
   CutoutShape shape_;
   Cutout* cutout_ = nullptr;

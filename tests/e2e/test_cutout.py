@@ -539,12 +539,15 @@ class CutoutTest(CutoutCase):
 
     def test_esc_or_a_hundred_points_abandon_the_trace_and_no_new_one_starts_until_release(self):
         d = self.desktop
-        # Esc: the frozen screen goes at once, silently, and holding on starts nothing.
+        # Esc: the frozen screen goes at once, silently, and holding on starts nothing. The screen
+        # never takes the foreground from the window under the press, so Esc is heard without it.
         self.freeze_at((150, 200))
         d.move(400, 220)
         self.wait_line((150, 200), (400, 220))
+        self.assertEqual([w["text"] for w in d.find(foreground=True)], ["pattern"])
         d.key("Escape")
         self.wait_canvas(visible=False)
+        self.assertEqual([w["text"] for w in d.find(foreground=True)], ["pattern"])
         d.move(150, 200)
         time.sleep(1.0)
         self.assertFalse(self.canvas()["visible"])

@@ -81,7 +81,8 @@ int wmain(int argc, wchar_t** argv) {
   petariko::SharedState shared;
   CountingMessages messages;
   NoGesture gesture;
-  petariko::CanvasWindow canvas(GetModuleHandleW(nullptr));
+  petariko::EscapeKey escape;
+  petariko::CanvasWindow canvas(GetModuleHandleW(nullptr), escape);
   petariko::Trace trace(outline, shared, canvas, gesture, messages);
   FixedPathDialog dialog;
   petariko::Win32FileWriter writer;

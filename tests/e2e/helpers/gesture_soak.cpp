@@ -87,7 +87,8 @@ int wmain(int argc, wchar_t** argv) {
   petariko::OutlineStore outline;
   CountingMessages messages;
   CountingMessages launch_failures;
-  petariko::CanvasWindow canvas(GetModuleHandleW(nullptr));
+  petariko::EscapeKey escape;
+  petariko::CanvasWindow canvas(GetModuleHandleW(nullptr), escape);
   petariko::ShellProgramLauncher shell([&canvas] { canvas.Hide(); }, launch_failures);
   CountingLauncher launcher(shell);
   petariko::GestureRecognizer gesture(settings, canvas.Marks(), launcher);

@@ -1,5 +1,5 @@
 // Lists the desktop's windows for the end-to-end tests, as one JSON object per line in UTF-8:
-// top-level windows with their class, title, rectangle, styles, shape and keyboard focus, and
+// top-level windows with their class, title, rectangle, styles, shape, keyboard focus and foreground, and
 // their child controls with text and state, so that tests can check what a user would see by name.
 // Top-level windows come in Z order, topmost first.
 //
@@ -104,9 +104,10 @@ BOOL CALLBACK EachTopLevel(HWND hwnd, LPARAM param) {
   // The control that has the keyboard focus in the window's thread.
   GUITHREADINFO thread{sizeof(GUITHREADINFO)};
   GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &thread);
-  std::fprintf(out->file, "{\"kind\":\"top\",\"owner\":%llu,\"focus\":%llu,%s}\n",
+  std::fprintf(out->file, "{\"kind\":\"top\",\"owner\":%llu,\"focus\":%llu,\"foreground\":%s,%s}\n",
                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(owner)),
-               static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(thread.hwndFocus)), Describe(hwnd).c_str());
+               static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(thread.hwndFocus)),
+               hwnd == GetForegroundWindow() ? "true" : "false", Describe(hwnd).c_str());
   EnumChildWindows(hwnd, EachChild, param);
   return TRUE;
 }
