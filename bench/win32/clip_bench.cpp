@@ -115,7 +115,8 @@ int wmain(int argc, wchar_t** argv) {
     all_handed = HandOver(owner, png_format, png, dibv5_block, dib_block) && all_handed;
     handovers.push_back(NowMs() - handover_start);
     const double copy_start = NowMs();
-    all_copied = petariko::CopyCutoutToClipboard(owner, screen, piece, outline) && all_copied;
+    std::vector<std::uint8_t> plain_kept;  // as the program keeps it for CF_BITMAP
+    all_copied = petariko::CopyCutoutToClipboard(owner, screen, piece, outline, &plain_kept) && all_copied;
     copies.push_back(NowMs() - copy_start);
   }
 

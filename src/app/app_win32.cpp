@@ -175,6 +175,16 @@ LRESULT App::HandleHostMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case kTrayCallbackMessage: OnTrayNotify(LOWORD(lparam)); return 0;
     case WM_DPICHANGED: ReloadTrayImage(); return 0;
+    // The host owns the copy on the clipboard.
+    case WM_RENDERFORMAT:
+      if (parts_ && wparam == CF_BITMAP) parts_->clipboard.RenderBitmap();
+      return 0;
+    case WM_RENDERALLFORMATS:
+      if (parts_) parts_->clipboard.RenderBeforeLeaving();
+      return 0;
+    case WM_DESTROYCLIPBOARD:
+      if (parts_) parts_->clipboard.Forget();
+      return 0;
     case WM_SYSCOMMAND:
       // Alt+F4 while the hidden host is the active window (after its menu) is not the user
       // asking to quit: only the menu's question ends the program.

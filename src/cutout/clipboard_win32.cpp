@@ -138,7 +138,7 @@ UniqueGlobal EncodePng(int width, int height, const std::function<const std::uin
 }
 
 bool CopyCutoutToClipboard(HWND owner, FrozenImage& source, const SaveRect& piece,
-                           std::span<const Point> outline_in_piece) {
+                           std::span<const Point> outline_in_piece, std::vector<std::uint8_t>* plain_kept) {
   const int width = piece.width();
   const int height = piece.height();
   if (!CopyBitmapsFit(width, height)) return false;
@@ -162,15 +162,53 @@ bool CopyCutoutToClipboard(HWND owner, FrozenImage& source, const SaveRect& piec
         [&](int y, std::uint8_t* bgr) { source.ReadRow(piece.left, piece.top + y, width, bgr); }, v5,
         dib_bytes.bytes().first(DibSize(width, height)));
     png = EncodePng(width, height, [&](int y) { return DibV5Row(v5, width, height, y); });
+    if (plain_kept) {
+      const std::span<const std::uint8_t> plain = dib_bytes.bytes().first(DibSize(width, height));
+      try {
+        plain_kept->assign(plain.begin(), plain.end());
+      } catch (const std::bad_alloc&) {
+        plain_kept->clear();  // the system's CF_BITMAP, then
+      }
+    }
   }
   if (!png) return false;
 
   if (!OpenClipboardSoon(owner)) return false;
   // The richest form first: programs take the first one they know.
   bool done = EmptyClipboard() && Give(png_format, png) && Give(CF_DIBV5, dibv5) && Give(CF_DIB, dib);
+  // Made on request (WM_RENDERFORMAT); without it the system makes one itself.
+  if (done && plain_kept && !plain_kept->empty()) SetClipboardData(CF_BITMAP, nullptr);
   if (!done) EmptyClipboard();
   done = CloseClipboard() && done;
   return done;
 }
+
+bool Win32CutoutClipboard::Copy(FrozenImage& source, const SaveRect& piece, std::span<const Point> outline_in_piece) {
+  // Kept aside first: emptying the clipboard tells this owner to forget the copy it held.
+  std::vector<std::uint8_t> plain;
+  if (!CopyCutoutToClipboard(owner_, source, piece, outline_in_piece, &plain)) return false;
+  plain_ = std::move(plain);
+  return true;
+}
+
+void Win32CutoutClipboard::RenderBitmap() {
+  if (plain_.size() < sizeof(BITMAPINFOHEADER)) return;
+  const auto* info = reinterpret_cast<const BITMAPINFO*>(plain_.data());
+  HDC screen = GetDC(nullptr);
+  if (!screen) return;
+  UniqueBitmap bitmap(CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, plain_.data() + info->bmiHeader.biSize, info,
+                                     DIB_RGB_COLORS));
+  ReleaseDC(nullptr, screen);
+  // The system owns the bitmap once it took it.
+  if (bitmap && SetClipboardData(CF_BITMAP, bitmap.get())) bitmap.release();
+}
+
+void Win32CutoutClipboard::RenderBeforeLeaving() {
+  if (plain_.empty() || !OpenClipboard(owner_)) return;
+  if (GetClipboardOwner() == owner_) RenderBitmap();
+  CloseClipboard();
+}
+
+void Win32CutoutClipboard::Forget() { std::vector<std::uint8_t>().swap(plain_); }
 
 }  // namespace petariko

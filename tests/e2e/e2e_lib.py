@@ -282,6 +282,14 @@ class Desktop:
                    str(self.width), str(self.height - PATTERN_TOP), extra_env=extra_env)
         wait_for(lambda: self.search(name="^pattern$"), timeout=30, what="the pattern window")
 
+    def clipboard_bitmap(self):
+        """The clipboard's CF_BITMAP as a Windows reader gets it: {width, height, bottom_left: [r, g, b]},
+        or {} when there is none."""
+        out = os.path.join(self.root, "clipboard-bitmap.json")
+        self.wine(os.path.join(HELPERS, "probe.exe"), "--clipboard-bitmap", self.windows_path(out))
+        with open(out) as f:
+            return json.load(f)
+
     def windows_path(self, unix_path):
         return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 

@@ -255,6 +255,9 @@ class CutoutTest(CutoutCase):
                     self.assertEqual(tuple(rgba[i:i + 4]), self.before.pixel(left + x, top + y) + (255,), (x, y))
                 elif outside((x, y), piece, 1):
                     self.assertEqual(rgba[i + 3], 0, (x, y))
+        # A reader of CF_BITMAP, which knows no alpha, gets the outside white, as in CF_DIB.
+        self.assertEqual(self.desktop.clipboard_bitmap(), {"width": width, "height": height,
+                                                           "bottom_left": [255, 255, 255]})
         self.assertEqual(self.desktop.find(text="エラー", visible=True), [])
 
         out_dir = os.path.join(self.app.directory, "saved")

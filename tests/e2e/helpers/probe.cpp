@@ -5,6 +5,7 @@
 //
 //   probe.exe OUTFILE [PID...]
 //   probe.exe --serve
+//   probe.exe --clipboard-bitmap OUTFILE
 //
 // For each PID one more line tells whether that process lives and counts its GDI and USER objects
 // (see CountObjects), and a last line which mouse buttons Wine holds down. With --serve it answers each line of PIDs on
@@ -194,8 +195,39 @@ void Survey(FILE* file, const std::vector<DWORD>& pids) {
 
 }  // namespace
 
+// The clipboard's CF_BITMAP as a reader that knows no alpha gets it: its size and the colour of
+// its bottom-left pixel.
+int WriteClipboardBitmap(const wchar_t* path) {
+  if (!OpenClipboard(nullptr)) return 1;
+  const auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+  BITMAP size{};
+  std::vector<DWORD> bottom_row;
+  bool read = bitmap && GetObjectW(bitmap, sizeof(size), &size);
+  if (read) {
+    // Bottom-up: scan line 0 is the bottom row.
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.bmWidth, size.bmHeight, 1, 32, BI_RGB};
+    bottom_row.resize(static_cast<std::size_t>(size.bmWidth));
+    HDC screen = GetDC(nullptr);
+    read = GetDIBits(screen, bitmap, 0, 1, bottom_row.data(), &info, DIB_RGB_COLORS) == 1;
+    ReleaseDC(nullptr, screen);
+  }
+  CloseClipboard();
+  FILE* file = _wfopen(path, L"wb");
+  if (!file) return 1;
+  if (read) {
+    std::fprintf(file, "{\"width\":%ld,\"height\":%ld,\"bottom_left\":[%lu,%lu,%lu]}\n", size.bmWidth, size.bmHeight,
+                 (bottom_row[0] >> 16) & 0xFF, (bottom_row[0] >> 8) & 0xFF, bottom_row[0] & 0xFF);
+  } else {
+    std::fputs("{}\n", file);
+  }
+  std::fclose(file);
+  return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
+  if (argc == 3 && std::wstring(argv[1]) == L"--clipboard-bitmap") return WriteClipboardBitmap(argv[2]);
   if (std::wstring(argv[1]) == L"--serve") {
     _setmode(_fileno(stdout), _O_BINARY);
     char line[1024];
