@@ -183,13 +183,13 @@ class FaultWalkTest(DesktopTestCase):
     def test_a_launch_whose_path_probes_hang_leaves_the_program_answering_and_its_menu_working(self):
         probe = ProbeSession(self.desktop)
         pid = next(w["pid"] for w in probe.survey()[0] if w["class"] == "PetarikoHost")
-        # Each probe of the split (the whole line, then the program) waits 5 s, as on a dead share.
-        for close in (True, False):
-            self.inject("slow FindFile 5000")
+        # Each probe of the split (the whole line, then the program) waits, as on a dead share.
+        for delay in (5000, 15000):
+            self.inject(f"slow FindFile {delay}")
             self.launch()
             self.assertTrue(probe.survey(pid)[1][pid]["responding"], "the program answers no message")
             menu = self.app.open_menu(1)
-            if close:  # a click beside it, as a user closes it, and the launch goes on
+            if delay == 5000:  # a click beside it, as a user closes it, and the launch goes on
                 self.desktop.click(*GESTURE_START)
                 self.desktop.wait_no_window(**{"class": "#32768", "visible": True})
                 self.assertEqual(self.recorder.starts(), [], "started before its probes ended")
