@@ -213,6 +213,10 @@ LRESULT App::HandleHostMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void App::OnTick() {
+  // A launch runs inside a tick, in the middle of the watcher's release, and its path probes run
+  // the program's messages while they wait: a tick that comes meanwhile must leave the watcher as
+  // it is. The menu stays open to the user, as it does while a box of the launch is up.
+  if (parts_->launcher.Launching()) return;
   RaiseOrderedFailure();
   watcher_->Tick();
 }

@@ -6,6 +6,7 @@
 
 #include "core/ui_strings.h"
 #include "win32/handles_win32.h"
+#include "win32/path_probe_win32.h"
 
 namespace petariko {
 
@@ -23,13 +24,18 @@ HANDLE ToHandle(ProcessRef process) { return reinterpret_cast<HANDLE>(process); 
 // right from all others. Without the right to pass, the call fails and changes nothing.
 void LetStartedProgramComeToFront() { AllowSetForegroundWindow(ASFW_ANY); }
 
+// Asked on a thread of its own (ProbePathAnswering), with nothing that needs freeing.
+bool SearchPathFinds(const std::wstring& name) {
+  wchar_t buffer[kSearchBufferLength];
+  wchar_t* file_part = nullptr;
+  // No default extension: "notepad" alone is not a file, so the shell or the plain run decides.
+  return SearchPathW(nullptr, name.c_str(), nullptr, kSearchBufferLength, buffer, &file_part) != 0;
+}
+
 }  // namespace
 
 bool Win32LauncherPorts::FindFile(const std::wstring& name) {
-  std::vector<wchar_t> buffer(kSearchBufferLength, L'\0');
-  wchar_t* file_part = nullptr;
-  // No default extension: "notepad" alone is not a file, so the shell or the plain run decides.
-  return SearchPathW(nullptr, name.c_str(), nullptr, kSearchBufferLength, buffer.data(), &file_part) != 0;
+  return ProbePathAnswering("FindFile", SearchPathFinds, name);
 }
 
 ShellResult Win32LauncherPorts::ShellOpen(const ShellRequest& request) {
@@ -105,9 +111,20 @@ void Win32LauncherPorts::HideMainWindow() {
 void ShellProgramLauncher::Launch(const std::wstring& command_line) {
   Win32LauncherPorts ports(hide_main_window_);
   cExecute launcher(ports);
-  if (!launcher.ShellX(command_line, SW_SHOWNORMAL, 0, false) && !launcher.UserDeclined()) {
-    messages_.Show(LaunchFailedText(command_line), ui::kTitleError);
+  bool started = false;
+  {
+    launching_ = true;
+    const struct Done {
+      bool& launching;
+      ~Done() { launching = false; }
+    } done{launching_};
+    try {
+      started = launcher.ShellX(command_line, SW_SHOWNORMAL, 0, false);
+    } catch (const ProbeAbandoned&) {
+      return;  // the program ends: nothing more is started
+    }
   }
+  if (!started && !launcher.UserDeclined()) messages_.Show(LaunchFailedText(command_line), ui::kTitleError);
 }
 
 }  // namespace petariko

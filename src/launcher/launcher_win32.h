@@ -39,10 +39,15 @@ class ShellProgramLauncher : public ProgramLauncher {
   ShellProgramLauncher(std::function<void()> hide_main_window, UserMessages& messages)
       : hide_main_window_(std::move(hide_main_window)), messages_(messages) {}
   void Launch(const std::wstring& command_line) override;
+  // True while a launch looks for its file: its path probes run the program's messages meanwhile
+  // (a share that does not answer keeps them waiting), and the message that follows is not part
+  // of it. The program's end during a probe ends the launch with nothing started.
+  bool Launching() const { return launching_; }
 
  private:
   std::function<void()> hide_main_window_;
   UserMessages& messages_;
+  bool launching_ = false;
 };
 
 }  // namespace petariko

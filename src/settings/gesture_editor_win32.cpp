@@ -13,6 +13,7 @@
 #include "win32/dialog_kit_win32.h"
 #include "win32/handles_win32.h"
 #include "win32/message_box_win32.h"
+#include "win32/path_probe_win32.h"
 
 namespace petariko {
 namespace {
@@ -34,18 +35,21 @@ enum ControlId : int {
 };
 
 // Whether a path names something on disk, used whole as a search pattern (so wildcards that
-// match pass); a folder given with a trailing "\" or a drive's root passes too.
+// match pass); a folder given with a trailing "\" or a drive's root passes too. Asked on a thread
+// of its own (ProbePathAnswering), with nothing that needs freeing.
+bool ExistsOnDisk(const std::wstring& text) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileExW(text.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (search != INVALID_HANDLE_VALUE) {
+    FindClose(search);
+    return true;
+  }
+  return GetFileAttributesW(text.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 class DiskProbe : public PathProbe {
  public:
-  bool Exists(const std::wstring& text) const override {
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileExW(text.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    if (search != INVALID_HANDLE_VALUE) {
-      FindClose(search);
-      return true;
-    }
-    return GetFileAttributesW(text.c_str()) != INVALID_FILE_ATTRIBUTES;
-  }
+  bool Exists(const std::wstring& text) const override { return ProbePathAnswering("PathExists", ExistsOnDisk, text); }
 };
 
 class GestureEditorWindow : public dialog::Form {
@@ -59,6 +63,9 @@ class GestureEditorWindow : public dialog::Form {
   void CreateControls() override;
   void Layout(dialog::LayoutPass& pass) override;
   void OnCommand(int id, int code) override;
+  void OnClose() override {
+    if (!checking_) Finish();
+  }
   COLORREF TextColour(HWND control) const override {
     return GetDlgCtrlID(control) == kIdHeading ? dialog::kBlue : dialog::kBlack;
   }
@@ -72,6 +79,9 @@ class GestureEditorWindow : public dialog::Form {
 
   GestureEditor model_;
   std::optional<EditorResult> result_;
+  // ＯＫ waits for the path's check, which runs the form's messages meanwhile: the form repaints,
+  // but its buttons and close box take nothing, since they would act on the edit that ＯＫ takes.
+  bool checking_ = false;
 
   std::array<HWND, 4> arrows_{};
   HWND ok_ = nullptr, clear_ = nullptr, cancel_ = nullptr, path_ = nullptr, browse_ = nullptr;
@@ -136,7 +146,7 @@ void GestureEditorWindow::Layout(dialog::LayoutPass& pass) {
 }
 
 void GestureEditorWindow::OnCommand(int id, int code) {
-  if (code != BN_CLICKED) return;
+  if (code != BN_CLICKED || checking_) return;
   if (id >= kIdArrowBase && id < kIdArrowBase + 4) {
     model_.PressArrow(static_cast<Arrow>(id - kIdArrowBase));
     ShowGesture();
@@ -182,7 +192,15 @@ void GestureEditorWindow::Browse() {
 
 void GestureEditorWindow::Ok() {
   model_.set_path(dialog::WindowText(path_));
-  const EditorCheck check = model_.CheckOk(DiskProbe());
+  EditorCheck check = EditorCheck::kAccepted;
+  checking_ = true;
+  try {
+    check = model_.CheckOk(DiskProbe());
+  } catch (const ProbeAbandoned&) {
+    Finish();  // the program ends
+  }
+  checking_ = false;
+  if (finished()) return;
   if (check != EditorCheck::kAccepted) {
     ShowMessageBox(hwnd_, EditorCheckMessage(check), ui::kTitleError, MB_OK);
     return;

@@ -22,11 +22,13 @@ std::string ReadAll(const char* path) {
   return text.str();
 }
 
-// The fault file's orders: one failing call, one failure to raise.
+// The fault file's orders: one failing call, one failure to raise, one slow probe.
 struct Orders {
   std::string operation;
   int nth = 0;
   std::string raise;
+  std::string slow_probe;
+  int slow_ms = 0;
 };
 
 Orders ReadOrders(const std::string& text) {
@@ -40,6 +42,9 @@ Orders ReadOrders(const std::string& text) {
     if (first.starts_with('#')) continue;  // a note, such as the serial that makes a repeated order new
     if (first == "raise") {
       orders.raise = second;
+    } else if (first == "slow") {
+      orders.slow_probe = second;
+      fields >> orders.slow_ms;
     } else if (!first.empty()) {
       orders.operation = first;
       orders.nth = std::atoi(second.c_str());
@@ -82,6 +87,13 @@ bool InjectedFault(const char* operation) {
   }
   if (fail) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return fail;
+}
+
+int InjectedDelay(const char* probe) {
+  const char* fault_path = std::getenv("PETARIKO_FAULT_FILE");
+  if (!fault_path) return 0;
+  const Orders orders = ReadOrders(ReadAll(fault_path));
+  return orders.slow_probe == probe ? orders.slow_ms : 0;
 }
 
 void RaiseOrderedFailure() {

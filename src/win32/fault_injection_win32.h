@@ -20,9 +20,12 @@ namespace petariko {
 bool InjectedFault(const char* operation);
 // Raises the failure the fault file orders, if any. Called at every watcher tick.
 void RaiseOrderedFailure();
+// The milliseconds the fault file adds to each path probe of this kind; 0 for none.
+int InjectedDelay(const char* probe);
 #else
 constexpr bool InjectedFault(const char*) { return false; }
 constexpr void RaiseOrderedFailure() {}
+constexpr int InjectedDelay(const char*) { return 0; }
 #endif
 
 }  // namespace petariko

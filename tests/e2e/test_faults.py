@@ -180,6 +180,27 @@ class FaultWalkTest(DesktopTestCase):
     def test_every_checked_call_of_a_launch_fails_in_turn_and_the_program_lives(self):
         self.walk(self.launch, False)
 
+    def test_a_launch_whose_path_probes_hang_leaves_the_program_answering_and_its_menu_working(self):
+        probe = ProbeSession(self.desktop)
+        pid = next(w["pid"] for w in probe.survey()[0] if w["class"] == "PetarikoHost")
+        # Each probe of the split (the whole line, then the program) waits, as on a dead share.
+        for delay in (5000, 15000):
+            self.inject(f"slow FindFile {delay}")
+            self.launch()
+            self.assertTrue(probe.survey(pid)[1][pid]["responding"], "the program answers no message")
+            menu = self.app.open_menu(1)
+            if delay == 5000:  # a click beside it, as a user closes it, and the launch goes on
+                self.desktop.click(*GESTURE_START)
+                self.desktop.wait_no_window(**{"class": "#32768", "visible": True})
+                self.assertEqual(self.recorder.starts(), [], "started before its probes ended")
+                starts = wait_for(self.recorder.starts, timeout=30, what="the program started after the probes")
+                self.assertEqual(starts[0]["argv"][1:], ["walked"])
+        # The end chosen during a launch ends the program at once, and the launch with it.
+        self.app.choose(menu, 3)
+        self.app.answer("確認", "y")
+        self.app.wait_exit(timeout=4)
+        self.assertEqual(len(self.recorder.starts()), 1)
+
 
 def centre(window):
     return (window["left"] + window["right"]) // 2, (window["top"] + window["bottom"]) // 2
@@ -402,6 +423,17 @@ class FormFaultWalkTest(RecorderCase):
             self.click_at(self.inner)
             return self.outcome(lambda w: w["text"] == "開く", "ファイルを選ぶ画面を開けませんでした。")
         self.walk_in_screen("参照", act, prepare=self.open_inner("追加", EDITOR, "参照"))
+
+    def test_a_slow_check_of_the_editor_leaves_the_program_answering_and_the_answer_as_it_was(self):
+        self.screen_with_an_edit()
+        self.open_inner("追加", EDITOR, "")()  # self.inner: the path box
+        self.click_at(self.inner)
+        self.desktop.type_text("Z:\\no such file.exe")
+        self.inject("slow PathExists 5000")
+        self.desktop.key("Return", "Escape")  # ＯＫ, then a cancel that the check does not take
+        self.assertTrue(self.survey()[2]["responding"], "the program answers no message")
+        self.assertEqual(self.outcome(lambda w: False, "ファイルが存在しません。"), "failed")
+        self.assertTrue(self.shown(**{"class": EDITOR}), "the editor was closed under its check")
 
     def test_every_checked_call_of_help_fails_in_turn_and_the_program_lives(self):
         def act():
