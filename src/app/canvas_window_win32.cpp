@@ -133,6 +133,7 @@ void CanvasWindow::DrawStartMarker(TraceMode mode, Point centre) { marks_.DrawSt
 void CanvasWindow::DrawLine(Point from, Point to, Rgb colour) { marks_.DrawLine(from, to, colour); }
 
 void CanvasWindow::Show() {
+  const HWND pressed = WindowUnderCursor();
   // Shown without activation: see trace_input_win32.h.
   if (cover_on_show_) {
     cover_on_show_ = false;
@@ -147,7 +148,7 @@ void CanvasWindow::Show() {
   escape_.Listen(hwnd());
   // The trace is private: the window that had the press gets neither the moves nor the release
   // (a menu would open there after a gesture, a selection would follow a cut-out's outline).
-  capture_.Take(hwnd());
+  capture_.Take(hwnd(), pressed);
 }
 
 void CanvasWindow::Hide() {

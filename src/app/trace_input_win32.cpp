@@ -29,15 +29,18 @@ void EscapeKey::Stop() {
   if (window_ != nullptr) UnregisterHotKey(std::exchange(window_, nullptr), kHotKeyId);
 }
 
-void TraceCapture::Take(HWND screen) {
+HWND WindowUnderCursor() {
+  const Point cursor = CursorPosition();
+  return WindowFromPoint({cursor.x, cursor.y});
+}
+
+void TraceCapture::Take(HWND screen, HWND pressed) {
   // Nothing that can fail lies between the sharing and the capture that ends it.
-  ShareInputBeneath();
+  ShareInputWith(pressed);
   SetCapture(screen);
 }
 
-void TraceCapture::ShareInputBeneath() {
-  const Point cursor = CursorPosition();
-  const HWND beneath = WindowFromPoint({cursor.x, cursor.y});
+void TraceCapture::ShareInputWith(HWND beneath) {
   const DWORD thread = beneath ? GetWindowThreadProcessId(beneath, nullptr) : 0;
   if (thread == 0 || thread == GetCurrentThreadId() || shared_thread_ != 0) return;
   // A program that no longer answers would hold our input with its own: it keeps the trace's

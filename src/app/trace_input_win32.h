@@ -33,6 +33,8 @@ class EscapeKey {
   bool heard_ = false;
 };
 
+HWND WindowUnderCursor();
+
 // The mouse for the trace: the frozen screen, over every window, gets the moves and the release
 // by its capture. A thread that holds the mouse itself (a button being pressed, a title bar, any
 // window under Wine's X11 side) keeps them unless its input is shared with ours for the trace;
@@ -44,7 +46,8 @@ class TraceCapture {
   TraceCapture& operator=(const TraceCapture&) = delete;
   ~TraceCapture() { Unshare(); }
 
-  void Take(HWND screen);
+  // `pressed` is the window that had the press, found before the screen covered it.
+  void Take(HWND screen, HWND pressed);
   // Gives the capture back once no button is down; a button still down (a trace ended by the
   // second button or the length limit) keeps it, so that its release comes here too.
   void End(HWND screen);
@@ -52,7 +55,7 @@ class TraceCapture {
   void Unshare();
 
  private:
-  void ShareInputBeneath();
+  void ShareInputWith(HWND beneath);
 
   DWORD shared_thread_ = 0;  // 0 when no thread's input is shared
 };
