@@ -196,8 +196,8 @@ void Win32CutoutClipboard::RenderBitmap() {
   const auto* info = reinterpret_cast<const BITMAPINFO*>(plain_.data());
   HDC screen = GetDC(nullptr);
   if (!screen) return;
-  UniqueBitmap bitmap(CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, plain_.data() + info->bmiHeader.biSize, info,
-                                     DIB_RGB_COLORS));
+  UniqueBitmap bitmap(
+      CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, plain_.data() + info->bmiHeader.biSize, info, DIB_RGB_COLORS));
   ReleaseDC(nullptr, screen);
   // The system owns the bitmap once it took it.
   if (bitmap && SetClipboardData(CF_BITMAP, bitmap.get())) bitmap.release();
