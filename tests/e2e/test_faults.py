@@ -90,6 +90,8 @@ class FaultWalkTest(DesktopTestCase):
         a frozen screen outlives its button."""
         d = self.desktop
         answered, quiet = 0, False
+        # The release is seen at the next tick, which a loaded machine may give late.
+        frozen_until = time.monotonic() + 10
         while True:
             # Top-level windows come in their stacking order, the topmost first.
             tops = [w for w in d.windows() if w["kind"] == "top"]
@@ -99,7 +101,10 @@ class FaultWalkTest(DesktopTestCase):
             canvas = [w for w in tops if w["class"] == "PetarikoCanvas"][0]
             if canvas["visible"]:
                 full = (canvas["right"] - canvas["left"], canvas["bottom"] - canvas["top"]) == (d.width, d.height)
-                self.assertFalse(full and "region" not in canvas, f"{what}: a frozen screen outlived its button")
+                if full and "region" not in canvas:
+                    self.assertLess(time.monotonic(), frozen_until, f"{what}: a frozen screen outlived its button")
+                    time.sleep(0.2)
+                    continue
                 for box in boxes:
                     self.assertLess(tops.index(box), tops.index(canvas), f"{what}: {box['text']} under the cut-out")
             if not boxes:
