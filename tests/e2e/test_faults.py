@@ -189,12 +189,12 @@ class FaultWalkTest(DesktopTestCase):
         probe = ProbeSession(self.desktop)
         pid = next(w["pid"] for w in probe.survey()[0] if w["class"] == "PetarikoHost")
         # Each probe of the split (the whole line, then the program) waits, as on a dead share.
-        for delay in (5000, 15000):
+        for delay in (5000, 30000):
             self.inject(f"slow FindFile {delay}")
             self.launch()
             self.assertTrue(probe.survey(pid)[1][pid]["responding"], "the program answers no message")
             menu = self.app.open_menu(1)
-            if delay == 5000:  # a click beside it, as a user closes it, and the launch goes on
+            if delay < 30000:  # a click beside it, as a user closes it, and the launch goes on
                 self.desktop.click(*GESTURE_START)
                 self.desktop.wait_no_window(**{"class": "#32768", "visible": True})
                 self.assertEqual(self.recorder.starts(), [], "started before its probes ended")
@@ -202,7 +202,12 @@ class FaultWalkTest(DesktopTestCase):
                 self.assertEqual(starts[0]["argv"][1:], ["walked"])
         # The end chosen during a launch ends the program at once, and the launch with it.
         self.app.choose(menu, 3)
-        self.app.answer("確認", "y")
+        try:
+            self.app.answer("確認", "y")
+        except AssertionError:
+            # A loaded machine can close the menu under the click: it is opened again, as a user would.
+            self.app.choose(self.app.open_menu(1), 3)
+            self.app.answer("確認", "y")
         self.app.wait_exit(timeout=4)
         self.assertEqual(len(self.recorder.starts()), 1)
 
