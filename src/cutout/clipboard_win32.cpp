@@ -42,10 +42,23 @@ std::uint64_t PngRoom(int width, int height) {
   return rows + rows / 64 + 4096;
 }
 
+// A pause that still answers what other threads send this one: the program holding the
+// clipboard may be asking this owner to render its CF_BITMAP, or to forget its copy, and lets
+// go only once answered. A plain Sleep would hold both until the tries ran out.
+void PauseAnsweringSentMessages(DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+    if (MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_SENDMESSAGE, 0) == WAIT_OBJECT_0) {
+      MSG message;
+      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+  }
+}
+
 bool OpenClipboardSoon(HWND owner) {
   if (InjectedFault("OpenClipboard")) return false;
   for (int attempt = 0; attempt < kOpenTries; ++attempt) {
-    if (attempt > 0) Sleep(kOpenPauseMs);
+    if (attempt > 0) PauseAnsweringSentMessages(kOpenPauseMs);
     if (OpenClipboard(owner)) return true;
   }
   return false;
