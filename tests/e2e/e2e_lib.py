@@ -1,17 +1,23 @@
-"""End-to-end harness: the real petariko.exe under Wine in a private Xvfb, driven by xdotool.
+"""End-to-end harness: the real petariko.exe on a desktop, pressed, read and looked at through the
+probe helper, a Windows program that uses the system's own calls (SendInput, a copy of the screen,
+the clipboard, the shell's icon place, a menu's item places, an OLE drop).
 
-One `Desktop` is one X server and one Wine prefix; each test gets a fresh program directory
-through `Desktop.install()`. Everything the harness starts it also ends, by PID or with
-`wineserver -k` on its own prefix.
+Under Linux a `Desktop` is a private Xvfb with its own Wine prefix; X11 only starts it, and Wine's
+own quirks stay in the few places marked "Wine:". On Windows it is the signed-in user's desktop.
+Each test gets a fresh program directory through `Desktop.install()`. Everything the harness
+starts it also ends: under Wine with `wineserver -k` on its own prefix, on Windows through a job
+object that holds the processes it started and theirs.
 """
 import atexit
 import contextlib
+import ctypes
 import json
 import os
-import select
+import queue
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 import zlib
@@ -24,10 +30,17 @@ EXE = os.path.join(BUILD, "petariko.exe")
 FAULTS_EXE = os.path.join(BUILD, "faults", "petariko.exe")
 HELPERS = os.path.join(BUILD, "e2e-helpers")
 ARTIFACTS = os.environ.get("PETARIKO_E2E_ARTIFACTS", os.path.join(REPO, "build", "e2e"))
+ON_WINDOWS = os.name == "nt"
 
-TRAY_WINDOW_NAME = "^Wine System Tray$"
+# Wine: with no shell to tell an icon's place, its icons sit in this window of its own.
+WINE_TRAY_CLASS = "__winex11_standalone_tray"
+# Virtual-key codes of the key names the cases use; a single letter or digit is its own code.
+KEY_CODES = {"ctrl": 0x11, "shift": 0x10, "alt": 0x12, "Escape": 0x1B, "Return": 0x0D, "Tab": 0x09,
+             "space": 0x20, "Delete": 0x2E, "Home": 0x24, "End": 0x23, "Left": 0x25, "Up": 0x26,
+             "Right": 0x27, "Down": 0x28, "F4": 0x73}
 # settei.txt as the program writes it at its first start; a test that brings it along starts
 # without the first start's notification over the screen.
+TRAY_ICON_ID = 1  # the uID of the program's icon
 DEFAULT_SETTINGS = b" 1 \r\n 2 \r\n 3 \r\n" + b"\r\n" * 60
 SAVE_DIALOG = "名前を付けて保存"
 PATTERN_TOP = 60  # the pattern window's top: the rows above stay free for Wine's tray window
@@ -100,23 +113,27 @@ class Image:
 
 
 def read_bmp(path):
-    """Reads an uncompressed 24- or 32-bit BMP into an Image (top row first)."""
+    """Reads an uncompressed 4-, 24- or 32-bit BMP into an Image (top row first)."""
     with open(path, "rb") as f:
         data = f.read()
     assert data[:2] == b"BM", "not a BMP file"
     offset = struct.unpack_from("<I", data, 10)[0]
     width, height, _, bits, compression = struct.unpack_from("<iiHHI", data, 18)
     assert compression in (0, 3), f"compressed BMP ({compression})"
-    assert bits in (24, 32), f"{bits}-bit BMP"
+    assert bits in (4, 24, 32), f"{bits}-bit BMP"
     bottom_up = height > 0
     height = abs(height)
-    step = bits // 8
-    stride = (width * step + 3) & ~3
+    stride = (width * bits + 31) // 32 * 4
+    palette = data[14 + struct.unpack_from("<I", data, 14)[0]:offset]
     rows = []
     for y in range(height):
-        src = height - 1 - y if bottom_up else y
-        line = data[offset + src * stride: offset + src * stride + width * step]
-        rows.append(b"".join(bytes((line[i + 2], line[i + 1], line[i])) for i in range(0, width * step, step)))
+        line = data[offset + (height - 1 - y if bottom_up else y) * stride:][:stride]
+        if bits == 4:
+            indices = [line[x // 2] >> 4 if x % 2 == 0 else line[x // 2] & 15 for x in range(width)]
+            rows.append(b"".join(bytes(palette[i * 4:i * 4 + 3][::-1]) for i in indices))
+        else:
+            step = bits // 8
+            rows.append(b"".join(bytes(line[i:i + 3][::-1]) for i in range(0, width * step, step)))
     return Image(width, height, b"".join(rows))
 
 
@@ -169,12 +186,14 @@ class FaultFile:
 
 
 class Desktop:
-    """A private X server with a Wine prefix on it.
+    """A desktop with the program's surroundings: under Linux a private X server with a Wine prefix
+    on it, on Windows the signed-in user's desktop.
 
-    With `heads` (X rectangles (x, y, width, height), the first one Wine's primary monitor) the
-    Xvfb only carries a nested Xephyr with those Xinerama heads, which Wine sees as monitors;
-    `offset` is then where Windows' (0, 0) lies in X coordinates: X = Windows + offset.
-    With `dpi` the prefix runs at that scale (192 is 200 %) for every program started on it.
+    Places are in screen-picture coordinates: (0, 0) is the virtual screen's top-left corner, and
+    `offset` is where Windows' (0, 0) lies: picture = Windows + offset. Under Linux, with `heads`
+    (X rectangles (x, y, width, height), the first one Wine's primary monitor) the Xvfb only
+    carries a nested Xephyr with those Xinerama heads, which Wine sees as monitors; with `dpi` the
+    prefix runs at that scale (192 is 200 %) for every program started on it.
     """
 
     def __init__(self, width=1024, height=768, name="e2e", heads=None, dpi=None):
@@ -184,14 +203,15 @@ class Desktop:
             width = max(x + w for x, _, w, _ in heads)
             height = max(y + h for _, y, _, h in heads)
         self.width, self.height = width, height
-        self.offset = (heads[0][0], heads[0][1]) if heads else (0, 0)
+        self.offset = (0, 0)
         self.root = tempfile.mkdtemp(prefix=f"petariko-{name}-", dir=os.environ.get("PETARIKO_E2E_TMP"))
         self.xvfb = None
         self.nested = None
         self.display = None
         self.env = None
         self.processes = []
-        self.probe = None  # the probe helper that windows() asks, started at the first ask
+        self.probe = None  # the probe helper, started at the first ask
+        self.job = _Job() if ON_WINDOWS else None
 
     # --- life cycle -------------------------------------------------------------------
     @staticmethod
@@ -205,6 +225,16 @@ class Desktop:
             return process, ":" + f.readline().strip()
 
     def start(self):
+        if ON_WINDOWS:
+            self.env = dict(os.environ)
+        else:
+            self._start_wine()
+        screen = self.ask("screen")[0]
+        self.offset = (-screen["left"], -screen["top"])
+        self.width, self.height = screen["right"] - screen["left"], screen["bottom"] - screen["top"]
+        return self
+
+    def _start_wine(self):
         self.xvfb, self.display = self._x_server(
             ["Xvfb", "-screen", "0", f"{self.width + 64}x{self.height + 32}x24" if self.heads
              else f"{self.width}x{self.height}x24", "-nolisten", "tcp", "-noreset"])
@@ -236,12 +266,11 @@ class Desktop:
             self.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d",
                       str(self.dpi), "/f")
         self.run_quiet(["wineserver", "-w"])
-        self.set_root_colour("#204060")
-        return self
+        self.run_quiet(["xsetroot", "-solid", "#204060"], check=False)
 
     def stop(self):
         with contextlib.suppress(Exception):
-            self.kill_wine()
+            self.end_programs()
         for server in (self.nested, self.xvfb):
             if server:
                 server.terminate()
@@ -251,10 +280,13 @@ class Desktop:
                     server.kill()
         shutil.rmtree(self.root, ignore_errors=True)
 
-    def kill_wine(self):
-        """Ends every Wine process of this prefix (and only those)."""
-        self.run_quiet(["wineserver", "-k"], check=False)
-        self.run_quiet(["wineserver", "-w"], check=False)
+    def end_programs(self):
+        """Ends every process this desktop started, and the ones they started (and only those)."""
+        if ON_WINDOWS:
+            self.job.end()
+        else:
+            self.run_quiet(["wineserver", "-k"], check=False)
+            self.run_quiet(["wineserver", "-w"], check=False)
         for process in self.processes:
             with contextlib.suppress(subprocess.TimeoutExpired):
                 process.wait(5)
@@ -262,36 +294,32 @@ class Desktop:
         self.probe = None
 
     # --- processes --------------------------------------------------------------------
-    def run_quiet(self, argv, check=True, timeout=120, env=None):
-        return subprocess.run(argv, env=env or self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+    def run_quiet(self, argv, check=True, timeout=120, env=None, cwd=None):
+        return subprocess.run(argv, env=env or self.env, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                               check=check, timeout=timeout)
 
-    def wine(self, *args, check=True, timeout=120):
-        return self.run_quiet(["wine", *args], check=check, timeout=timeout)
+    def wine(self, *args, **options):
+        """Runs a Windows program to its end (under Wine, through `wine`); options as run_quiet's."""
+        return self.run_quiet(list(args) if ON_WINDOWS else ["wine", *args], **options)
 
-    def spawn(self, windows_exe, *args, cwd=None, extra_env=None):
-        process = subprocess.Popen(["wine", windows_exe, *args], env=dict(self.env, **(extra_env or {})), cwd=cwd,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    def spawn(self, windows_exe, *args, cwd=None, extra_env=None, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL):
+        process = subprocess.Popen([windows_exe, *args] if ON_WINDOWS else ["wine", windows_exe, *args],
+                                   env=dict(self.env, **(extra_env or {})), cwd=cwd, stdin=stdin, stdout=stdout,
+                                   stderr=subprocess.DEVNULL)
+        if self.job:
+            self.job.add(process)
         self.processes.append(process)
         return process
 
     def show_pattern(self, extra_env=None):
         """Shows the pattern helper over the whole desktop below PATTERN_TOP: a known picture to
-        cut out, and a Wine window, since presses are seen over Wine windows only."""
+        cut out (under Wine also a Wine window, where X presses are seen)."""
         self.spawn(os.path.join(HELPERS, "pattern.exe"), str(-self.offset[0]), str(PATTERN_TOP - self.offset[1]),
                    str(self.width), str(self.height - PATTERN_TOP), extra_env=extra_env)
-        wait_for(lambda: self.search(name="^pattern$"), timeout=30, what="the pattern window")
+        wait_for(lambda: self.find(text="pattern", visible=True), timeout=30, what="the pattern window")
 
-    def clipboard_bitmap(self):
-        """The clipboard's CF_BITMAP as a Windows reader gets it: {width, height, bottom_left: [r, g, b]},
-        or {} when there is none."""
-        out = os.path.join(self.root, "clipboard-bitmap.json")
-        self.wine(os.path.join(HELPERS, "probe.exe"), "--clipboard-bitmap", self.windows_path(out))
-        with open(out) as f:
-            return json.load(f)
-
-    def windows_path(self, unix_path):
-        return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+    def windows_path(self, path):
+        return os.path.abspath(path) if ON_WINDOWS else "Z:" + os.path.abspath(path).replace("/", "\\")
 
     def install(self, name="app", settings=None, exe=EXE):
         """A fresh program directory holding petariko.exe and help.html (and settings bytes)."""
@@ -304,86 +332,130 @@ class Desktop:
                 f.write(settings)
         return directory
 
-    # --- X side -----------------------------------------------------------------------
-    def xdotool(self, *args, check=True):
-        env = dict(self.env, LC_ALL="C.UTF-8", LANG="C.UTF-8")
-        result = subprocess.run(["xdotool", *map(str, args)], env=env, capture_output=True, text=True, timeout=30)
-        if check and result.returncode != 0 and "search" not in args:
-            raise AssertionError(f"xdotool {args} failed: {result.stderr}")
-        return result.stdout
-
-    def set_root_colour(self, colour):
-        self.run_quiet(["xsetroot", "-solid", colour], check=False)
-
-    def move(self, x, y):
-        self.xdotool("mousemove", "--sync", x, y)
-
-    def click(self, x, y, button=1):
-        self.move(x, y)
-        self.xdotool("click", button)
-
-    def press(self, button=1):
-        self.xdotool("mousedown", button)
-
-    def release(self, button=1):
-        self.xdotool("mouseup", button)
-
-    def let_go(self):
-        """Lets go of every button and modifier a test may have left down: the X server keeps them
-        down for the next test on this desktop, whose clicks would then be drags."""
-        for button in (1, 2, 3):
-            self.xdotool("mouseup", button, check=False)
-        self.xdotool("keyup", "ctrl", "shift", "alt", "Escape", check=False)
-
-    def key(self, *keys):
-        self.xdotool("key", *keys)
-
-    def type_text(self, text):
-        self.xdotool("type", "--delay", 20, text)
-
-    def search(self, name=None, class_name=None, only_visible=True):
-        args = ["search"]
-        if only_visible:
-            args.append("--onlyvisible")
-        if name is not None:
-            args += ["--name", name]
-        if class_name is not None:
-            args += ["--class", class_name]
-        out = self.xdotool(*args, check=False)
-        return [int(w) for w in out.split()]
-
-    def geometry(self, window_id):
-        """(x, y, width, height) of an X window, from xwininfo (xdotool doubles child offsets)."""
-        out = subprocess.run(["xwininfo", "-id", str(window_id)], env=self.env, capture_output=True, text=True).stdout
-        values = {}
-        for line in out.splitlines():
-            line = line.strip()
-            for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
-                if line.startswith(key + ":"):
-                    values[key] = int(line.split(":")[1])
-        return (values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"], values["Height"])
-
-    def screenshot(self, save_as=None):
-        out = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], env=self.env,
-                             capture_output=True, timeout=30, check=True).stdout
-        image = Image(self.width, self.height, out)
-        if save_as:
-            image.save_png(os.path.join(ARTIFACTS, save_as))
-        return image
-
-    # --- Windows side -----------------------------------------------------------------
-    def windows(self):
-        """Every Windows window of the prefix, from the probe helper kept running: a list of dicts."""
-        # A window destroyed while the probe walks the list can end the probe: ask a new one.
+    # --- hands: the mouse and the keys, through SendInput ------------------------------
+    def ask(self, command):
+        """The probe's records for one command; a probe that ended (a window destroyed while it
+        walked the list can end it) is started again."""
         for attempt in range(3):
             if self.probe is None or self.probe.process.poll() is not None:
                 self.probe = ProbeSession(self)
             try:
-                return [r for r in self.probe.survey()[0] if r["kind"] in ("top", "child")]
+                return self.probe.ask(command)
             except (AssertionError, OSError):
                 self.probe = None
                 if attempt == 2:
                     raise
+
+    def _windows_point(self, x, y):
+        return x - self.offset[0], y - self.offset[1]
+
+    def move(self, x, y):
+        at = self.ask("move %d %d" % self._windows_point(x, y))[0]
+        assert (at["x"], at["y"]) == self._windows_point(x, y), f"the cursor went to {at}, not {(x, y)}"
+
+    def press(self, button=1):
+        self.ask(f"down {button}")
+
+    def release(self, button=1):
+        self.ask(f"up {button}")
+
+    def click(self, x=None, y=None, button=1, times=1, delay=0.08):
+        """Clicks at (x, y), or where the cursor is; times=2 is a double-click."""
+        if x is not None:
+            self.move(x, y)
+        for n in range(times):
+            if n:
+                time.sleep(delay)
+            self.ask(f"down {button}")
+            self.ask(f"up {button}")
+
+    def wheel(self, notches, delay=0.12):
+        """Turns the wheel by notches, away from the user when positive, one notch at a time."""
+        for n in range(abs(notches)):
+            if n:
+                time.sleep(delay)
+            self.ask(f"wheel {1 if notches > 0 else -1}")
+
+    def let_go(self):
+        """Lets go of every button a test may have left down, and the modifiers: the desktop keeps
+        them down for the next test, whose clicks would then be drags."""
+        if self.probe is None or self.probe.process.poll() is not None:
+            return  # nothing pressed since the programs last ended, which under Wine lets go of all
+        held = self.probe.survey()[2]
+        for name, button in (("left", 1), ("middle", 2), ("right", 3)):
+            if name in held:
+                self.release(button)
+        self.key_up("ctrl", "shift", "alt")
+
+    @staticmethod
+    def _code(name):
+        return KEY_CODES.get(name) or ord(name.upper())
+
+    def key_down(self, *names):
+        self.ask("keys " + " ".join(f"+{self._code(n)}" for n in names))
+
+    def key_up(self, *names):
+        self.ask("keys " + " ".join(f"-{self._code(n)}" for n in names))
+
+    def key(self, *keys):
+        """Presses and lets go of each key, "ctrl+a" with its modifiers held."""
+        for combination in keys:
+            names = combination.split("+")
+            self.ask("keys " + " ".join([f"+{self._code(n)}" for n in names]
+                                        + [f"-{self._code(n)}" for n in reversed(names)]))
+
+    def type_text(self, text):
+        self.ask("type " + text)
+
+    def focus(self, window):
+        """Brings a window (a record of windows()) to the foreground, where the keys go."""
+        return self.ask(f"focus {window['hwnd']}")[0]["foreground"]
+
+    def raise_window(self, window):
+        self.ask(f"raise {window['hwnd']}")
+
+    # --- eyes: the screen, the windows, the clipboard --------------------------------------
+    def screenshot(self, save_as=None):
+        path = os.path.join(self.root, "screen.rgb")
+        assert self.ask("picture " + self.windows_path(path))[0]["written"], "no picture of the screen"
+        with open(path, "rb") as f:
+            image = Image(self.width, self.height, f.read())
+        if save_as:
+            image.save_png(os.path.join(ARTIFACTS, save_as))
+        return image
+
+    def clipboard(self, format_name):
+        """The bytes of a clipboard format (a registered name or a CF_ number), b"" when there are none."""
+        path = os.path.join(self.root, "clipboard.bin")
+        if self.ask(f"clipboard {format_name} {self.windows_path(path)}")[0]["size"] < 0:
+            return b""
+        with open(path, "rb") as f:
+            return f.read()
+
+    def empty_clipboard(self):
+        assert self.ask("clipboard-empty")[0]["emptied"], "the clipboard stayed busy"
+
+    def clipboard_bitmap(self):
+        """The clipboard's CF_BITMAP as a Windows reader gets it: {width, height, bottom_left: [r, g, b]},
+        or {} when there is none."""
+        record = self.ask("clipboard-bitmap")[0]
+        record.pop("kind")
+        return record
+
+    def drop_files(self, window, x, y, paths):
+        """Drags files over a window (a record of windows()) to (x, y) and drops them there;
+        True when it was dropped."""
+        if ON_WINDOWS:
+            wx, wy = self._windows_point(x, y)
+            return self.ask(f"drop {wx} {wy} " + "\t".join(paths))[0]["dropped"]
+        # Wine: its OLE drag delivers no drop to a window that takes files by WM_DROPFILES; Wine
+        # turns an X drop on the window's X window into one.
+        import xdnd
+        return xdnd.drop_files(self.display, window["x11"], x, y, paths)
+
+    def windows(self):
+        """Every window of the desktop, from the probe helper kept running: a list of dicts."""
+        return [r for r in self.ask("survey") if r["kind"] in ("top", "child")]
 
     def find(self, predicate=None, **fields):
         """Windows whose fields equal the given values (and that satisfy predicate)."""
@@ -397,42 +469,65 @@ class Desktop:
         wait_for(lambda: not self.find(**fields), timeout=timeout, interval=0.2, what=f"no window {fields}")
 
 
+class _Job:
+    """Windows: a job object that holds the processes the tests start and the ones those start,
+    so that they end together, as `wineserver -k` ends a prefix's."""
+
+    def __init__(self):
+        self.kernel32 = ctypes.WinDLL("kernel32", use_last_error=True)
+        self.kernel32.CreateJobObjectW.restype = ctypes.c_void_p
+        self.kernel32.AssignProcessToJobObject.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        self.kernel32.TerminateJobObject.argtypes = [ctypes.c_void_p, ctypes.c_uint]
+        self.handle = self.kernel32.CreateJobObjectW(None, None)
+
+    def add(self, process):
+        self.kernel32.AssignProcessToJobObject(self.handle, int(process._handle))
+
+    def end(self):
+        self.kernel32.TerminateJobObject(self.handle, 1)
+
+
 class ProbeSession:
-    """The probe helper kept running (probe.exe --serve): a survey of the windows, and of the
-    given processes' lives and object counts, costs milliseconds instead of a Wine process start."""
+    """The probe helper kept running (probe.exe --serve): each ask costs milliseconds instead of a
+    process start. A thread reads its answers, since only sockets can be waited on everywhere."""
 
     def __init__(self, desktop):
-        self.process = subprocess.Popen(["wine", os.path.join(HELPERS, "probe.exe"), "--serve"], env=desktop.env,
-                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        desktop.processes.append(self.process)
-        self.pending = b""
+        self.process = desktop.spawn(os.path.join(HELPERS, "probe.exe"), "--serve", stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE)
+        self.lines = queue.Queue()
+        threading.Thread(target=lambda: [self.lines.put(line) for line in iter(self.process.stdout.readline, b"")]
+                         + [self.lines.put(b"")], daemon=True).start()
 
-    def survey(self, *pids, timeout=60):
-        """(windows, {pid: process record}, buttons Wine holds down) as probe.exe writes them;
-        windows in Z order."""
-        self.process.stdin.write((" ".join(map(str, pids)) + "\n").encode())
+    def ask(self, command, timeout=60):
+        """The records the probe answers to one command, up to its closing record."""
+        self.process.stdin.write((command + "\n").encode())
         self.process.stdin.flush()
-        windows, processes, buttons = [], {}, set()
+        records = []
         deadline = time.monotonic() + timeout
         while True:
-            while b"\n" not in self.pending:
-                left = deadline - time.monotonic()
-                if left <= 0 or not select.select([self.process.stdout], [], [], left)[0]:
-                    raise AssertionError(f"the probe gave no answer within {timeout} s")
-                chunk = os.read(self.process.stdout.fileno(), 1 << 16)
-                if not chunk:
-                    raise AssertionError(f"the probe ended (exit code {self.process.poll()})")
-                self.pending += chunk
-            line, self.pending = self.pending.split(b"\n", 1)
+            try:
+                line = self.lines.get(timeout=max(deadline - time.monotonic(), 0))
+            except queue.Empty:
+                raise AssertionError(f"the probe gave no answer to {command!r} within {timeout} s") from None
+            if not line:
+                raise AssertionError(f"the probe ended (exit code {self.process.poll()})")
             record = json.loads(line)
             if record["kind"] == "end":
-                return windows, processes, buttons
+                return records
+            records.append(record)
+
+    def survey(self, *pids, timeout=60):
+        """(windows, {pid: process record}, buttons held down) as probe.exe writes them; windows in
+        Z order."""
+        windows, processes, buttons = [], {}, set()
+        for record in self.ask(" ".join(["survey", *map(str, pids)]), timeout):
             if record["kind"] == "process":
                 processes[record["pid"]] = record
             elif record["kind"] == "buttons":
                 buttons = {name for name, down in record.items() if down is True}
             else:
                 windows.append(record)
+        return windows, processes, buttons
 
 
 class Petariko:
@@ -464,8 +559,11 @@ class Petariko:
         return self.process
 
     def private_bytes(self):
-        """The program's private memory: what Wine reports to the process itself as PrivateUsage
-        (its resident anonymous memory; another process is told only the swapped-out part)."""
+        """The program's private memory. On Windows as the system reports it (PrivateUsage); Wine
+        tells another process only the swapped-out part, so there it is the process's resident
+        anonymous memory and its swap, which is what Wine reports to the process itself."""
+        if ON_WINDOWS:
+            return self.desktop.ask(f"memory {self.process.pid}")[0]["private"]
         with open(f"/proc/{self.process.pid}/status") as f:
             fields = dict(line.split(":", 1) for line in f if ":" in line)
         assert fields["Name"].strip().lower().startswith("petariko"), fields["Name"]
@@ -475,15 +573,25 @@ class Petariko:
         return [w for w in self.desktop.windows() if w["class"] == "PetarikoHost"]
 
     def tray_icons(self):
-        """Centres of the program's icons in Wine's tray window, found by their yellow paper."""
-        found = self.desktop.search(name=TRAY_WINDOW_NAME)
-        if not found:
+        """Centres of the program's icons as the shell places them."""
+        d = self.desktop
+        icons = []
+        for host in self.host_windows():
+            for r in d.ask(f"tray {host['hwnd']} {TRAY_ICON_ID}"):
+                icons.append(((r["left"] + r["right"]) // 2 + d.offset[0], (r["top"] + r["bottom"]) // 2 + d.offset[1]))
+        return icons or self._wine_tray_icons()
+
+    def _wine_tray_icons(self):
+        """Wine: the shell tells no icon's place, so its icons are found in Wine's own tray window
+        by their yellow paper."""
+        d = self.desktop
+        tray = next((w for w in d.windows() if w["class"] == WINE_TRAY_CLASS and w["visible"]), None)
+        if tray is None:
             return []
-        x, y, width, height = self.desktop.geometry(found[0])
-        shot = self.desktop.screenshot()
+        shot = d.screenshot()
         columns = {}
-        for yy in range(y, y + height):
-            for xx in range(x, x + width):
+        for yy in range(tray["top"] + d.offset[1], tray["bottom"] + d.offset[1]):
+            for xx in range(tray["left"] + d.offset[0], tray["right"] + d.offset[0]):
                 r, g, b = shot.pixel(xx, yy)
                 if r > 240 and 225 < g < 250 and 100 < b < 140:
                     columns.setdefault(xx, []).append(yy)
@@ -501,6 +609,12 @@ class Petariko:
         return wait_for(lambda: (self.tray_icons() or [None])[0], timeout=timeout, interval=0.2,
                         what="the tray icon")
 
+    def raise_tray(self):
+        """Wine: with no window manager a window activated later can stack over Wine's tray window
+        (the task bar is always on top on Windows)."""
+        for tray in self.desktop.find(**{"class": WINE_TRAY_CLASS}):
+            self.desktop.raise_window(tray)
+
     def open_menu(self, button=1):
         """Presses on the tray icon and returns the popup menu's window record."""
         x, y = self.wait_tray_icon()
@@ -515,10 +629,15 @@ class Petariko:
         return self.desktop.wait_window(**{"class": "#32768", "visible": True})
 
     def menu_point(self, menu, row):
-        """The X point of menu row 0..3: 設定画面, 保存, 消去, 終了 (separators are thinner rows)."""
-        offsets = (14, 44, 65, 95)
-        ox, oy = self.desktop.offset  # the menu's place is in Windows coordinates
-        return menu["left"] + 40 + ox, menu["top"] + offsets[row] + oy
+        """The point of menu row 0..3: 設定画面, 保存, 消去, 終了, from the menu's own item places."""
+        d = self.desktop
+        items = [r for r in d.ask(f"menu {menu['hwnd']}") if not r.get("separator")]
+        if items:
+            item = items[row]
+            return (item["left"] + item["right"]) // 2 + d.offset[0], (item["top"] + item["bottom"]) // 2 + d.offset[1]
+        # Wine: a menu's items cannot be asked from another process; its rows are 21 pixels high,
+        # a separator 9.
+        return menu["left"] + 40 + d.offset[0], menu["top"] + (14, 44, 65, 95)[row] + d.offset[1]
 
     def choose(self, menu, row):
         self.desktop.click(*self.menu_point(menu, row))
@@ -526,18 +645,16 @@ class Petariko:
     def type_into_save_dialog(self, path):
         d = self.desktop
         dialog = d.wait_window(text=SAVE_DIALOG, visible=True)
-        ids = wait_for(lambda: d.search(name="^" + SAVE_DIALOG + "$"), what="the save dialog's X window")
-        d.xdotool("windowfocus", "--sync", ids[0], check=False)
+        d.focus(dialog)
         d.key("ctrl+a")
         d.type_text(d.windows_path(path))
         d.key("Return")
         return dialog
 
     def answer(self, title, key):
-        """Focuses the message box with this title and presses a key (y, n, Return)."""
+        """Brings the message box with this title to the front and presses a key (y, n, Return)."""
         box = self.desktop.wait_window(text=title, visible=True)
-        ids = self.desktop.search(name="^" + title + "$")
-        self.desktop.xdotool("windowfocus", "--sync", ids[0], check=False)
+        self.desktop.focus(box)
         self.desktop.key(key)
         return box
 
@@ -588,6 +705,11 @@ class ButtonNotes:
             return [self.NAMES.get(int(code, 16), code) for code in f.read().split()]
 
 
+def wine_only(reason):
+    """Skips a test on Windows: it needs what only the Wine prefix here gives."""
+    return unittest.skipIf(ON_WINDOWS, reason)
+
+
 class DesktopTestCase(unittest.TestCase):
     """Tests on the shared Desktop; each test ends the Wine processes it started."""
 
@@ -598,11 +720,13 @@ class DesktopTestCase(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
+        if ON_WINDOWS and (cls.HEADS or cls.DPI):
+            raise unittest.SkipTest("needs monitors or a scale of its own, which only Wine's private display gives")
         cls.desktop = shared_desktop(cls.WIDTH, cls.HEIGHT, cls.HEADS, cls.DPI)
 
     def tearDown(self):
-        self.desktop.kill_wine()
         self.desktop.let_go()
+        self.desktop.end_programs()
 
     def screenshot(self, label):
         return self.desktop.screenshot(save_as=f"{type(self).__name__}/{self._testMethodName}-{label}.png")

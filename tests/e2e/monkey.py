@@ -141,7 +141,7 @@ class Monkey:
     def start(self, directory=None):
         d = self.d
         d.env["RECORD_ARGS_FILE"] = self.recorder.env()["RECORD_ARGS_FILE"]
-        if not d.search(name="^pattern$"):
+        if not d.find(text="pattern", visible=True):
             d.show_pattern()
         self.app = Petariko(d, settings=None if directory else settings_file(self.entries), directory=directory)
         self.app.start(cwd=self.run_dir)
@@ -216,21 +216,8 @@ class Monkey:
                 return value
             time.sleep(0.05)
 
-    def x_window(self, record):
-        """The X window of a program window, found by its place (xdotool doubles no offset here)."""
-        for xid in self.d.search(class_name="petariko"):
-            x, y, w, h = self.d.geometry(xid)
-            if (x, y, x + w, y + h) == rect(record):
-                return xid
-        return None
-
     def focus(self, record):
-        xid = self.x_window(record)
-        if not xid and record["text"]:
-            xid = (self.d.search(name="^" + record["text"] + "$") or [None])[0]
-        if xid:
-            self.d.xdotool("windowfocus", "--sync", xid, check=False)
-        return xid
+        return self.d.focus(record)
 
     def point_on(self, canvas, within):
         left, top, right, bottom = visible_rect(canvas)
@@ -285,20 +272,19 @@ class Monkey:
 
     def do_double_click(self, action):
         (x, y), on = self.target(action)
-        self.d.move(x, y)
-        self.d.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        self.d.click(x, y, times=2)
         self.note(f"at {(x, y)}{' on the cut-out' if on else ''}")
 
     def do_wheel(self, action):
         (x, y), on = self.target(action)
         self.d.move(x, y)
         if action["ctrl"]:
-            self.d.xdotool("keydown", "ctrl")
+            self.d.key_down("ctrl")
         try:
-            self.d.xdotool("click", "--repeat", action["notches"], "--delay", 120, action["button"])
+            self.d.wheel(action["notches"] if action["button"] == 4 else -action["notches"])
         finally:
             if action["ctrl"]:
-                self.d.xdotool("keyup", "ctrl")
+                self.d.key_up("ctrl")
         self.note(f"at {(x, y)}{' on the cut-out' if on else ''}")
 
     def do_key(self, action):
@@ -310,9 +296,9 @@ class Monkey:
                 if action["key"] == "alt+F4":
                     return
         if action["key"] == "hold":
-            self.d.xdotool("keydown", "a")
+            self.d.key_down("a")
             time.sleep(0.8)
-            self.d.xdotool("keyup", "a")
+            self.d.key_up("a")
         else:
             self.d.key(action["key"])
 
@@ -343,8 +329,7 @@ class Monkey:
                 self.note(f"right-click at {(x, y)}")
                 return
         else:
-            for xid in d.search(name=e2e_lib.TRAY_WINDOW_NAME):
-                d.xdotool("windowraise", xid, check=False)
+            self.app.raise_tray()
             d.click(*self.tray, 1 if action["source"] == "tray-left" else 3)
         menu = self.wait_own(lambda own: next((w for w in own if w["class"] == "#32768" and w["visible"]), None), 3)
         if not menu:
@@ -352,8 +337,8 @@ class Monkey:
             return
         if action["entry"] == "dismiss":
             # Esc, not a click elsewhere: under Wine that click's release can be lost in the
-            # menu's pointer grab, and the program would see the button held on.
-            self.focus(menu)
+            # menu's pointer grab, and the program would see the button held on. The key goes to
+            # the menu: its program holds the foreground while it is open.
             d.key("Escape")
             return
         x, y = self.app.menu_point(menu, ("settings", "save", "erase", "quit").index(action["entry"]))
@@ -461,7 +446,6 @@ class Monkey:
             answers += 1
             w = up[0]
             if w["class"] == "#32768":
-                self.focus(w)
                 d.key("Escape")
             elif w["class"] in ("PetarikoSettingsScreen", "PetarikoGestureEditor", "PetarikoAboutBox"):
                 # A box of the screen goes first; the screen is disabled under it.
@@ -570,7 +554,7 @@ class Monkey:
 
     def fresh_start(self):
         self.since_start = []
-        self.d.kill_wine()
+        self.d.end_programs()
         self.probe = None
         self.start()
         self.warm_up()

@@ -48,21 +48,24 @@ class FaultWalkTest(DesktopTestCase):
     def zoom_turn_see_through(self):
         d = self.desktop
         d.move(*INSIDE)
-        for button in (4, 4, 5):
-            d.xdotool("click", button)
+        for notches in (1, 1, -1):
+            d.wheel(notches)
             time.sleep(0.2)
-        ids = d.search(class_name="petariko")
-        if ids:
-            d.xdotool("windowfocus", "--sync", ids[0], check=False)
+        self.focus_cutout()
         d.key("2")
-        d.xdotool("keydown", "ctrl", "click", "5", "keyup", "ctrl")
+        d.key_down("ctrl")
+        d.wheel(-1)
+        d.key_up("ctrl")
         time.sleep(0.3)
+
+    def focus_cutout(self):
+        canvas = self.desktop.find(**{"class": "PetarikoCanvas", "visible": True})
+        if canvas:
+            self.desktop.focus(canvas[0])
 
     def copy(self):
         d = self.desktop
-        ids = d.search(class_name="petariko")
-        if ids:
-            d.xdotool("windowfocus", "--sync", ids[0], check=False)
+        self.focus_cutout()
         d.move(*INSIDE)
         d.key("ctrl+c")
         time.sleep(0.8)
@@ -254,14 +257,12 @@ class FormFaultWalkTest(RecorderCase):
                 and all(w.get(k) == v for k, v in fields.items())]
 
     def click_at(self, point):
-        x, y = point
-        self.desktop.xdotool("mousemove", x, y + 1)  # a synced move to where the pointer is never ends
-        self.desktop.click(x, y)
+        self.desktop.click(*point)
         # Under Wine, looks polled while a click's window opens can leave the click unanswered.
         time.sleep(1.0)
 
     def key_to(self, title, key):
-        self.focus({"text": title})
+        self.desktop.focus(self.desktop.wait_window(text=title, visible=True))
         self.desktop.key(key)
 
     def outcome(self, opened, failed_text):

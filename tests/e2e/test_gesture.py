@@ -6,17 +6,14 @@ time) is what the tests judge.
 import json
 import os
 import shutil
-import subprocess
 import time
 import unittest
 
-from e2e_lib import HELPERS, REPO, ButtonNotes, DesktopTestCase, Image, Petariko, read_bmp, shown_cutouts, wait_for
+from e2e_lib import HELPERS, REPO, ButtonNotes, DesktopTestCase, Petariko, read_bmp, shown_cutouts, wait_for
 
 RECORDER = os.path.join(HELPERS, "record_args.exe")
-# The larger strips are 4-bit BMPs: ImageMagick reads them.
 ARROW_STRIPS = {32: read_bmp(os.path.join(REPO, "res", "arrows.bmp")),
-                64: Image(256, 64, subprocess.run(["convert", os.path.join(REPO, "res", "arrows_64.bmp"), "-depth", "8",
-                                                   "rgb:-"], capture_output=True, check=True).stdout)}
+                64: read_bmp(os.path.join(REPO, "res", "arrows_64.bmp"))}
 UP, LEFT, RIGHT, DOWN = 1, 2, 3, 4
 STEP = {UP: (0, -60), LEFT: (-60, 0), RIGHT: (60, 0), DOWN: (0, 60)}
 # The pattern leaves the top rows free so that Wine's tray window stays visible.
@@ -90,10 +87,9 @@ class LauncherTest(DesktopTestCase):
             os.remove(out_file)
         with open(line_file, "w", encoding="utf-8", newline="") as f:
             f.write(line)
-        argv = ["wine", os.path.join(HELPERS, "launch_line.exe"), self.desktop.windows_path(line_file),
-                self.desktop.windows_path(out_file)] + (["wait"] if wait else [])
-        done = subprocess.run(argv, env=self.recorder.env(**env), cwd=cwd or self.work,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        done = self.desktop.wine(os.path.join(HELPERS, "launch_line.exe"), self.desktop.windows_path(line_file),
+                                 self.desktop.windows_path(out_file), *(["wait"] if wait else []), check=False,
+                                 env=self.recorder.env(**env), cwd=cwd or self.work)
         self.assertEqual(done.returncode, 0, f"launch_line crashed on a line of {len(line)} characters")
         with open(out_file) as f:
             return dict(item.split("=") for item in f.read().split())
@@ -190,7 +186,7 @@ class GestureSteps:
         self.cursor = START
 
     def jump(self, dx, dy):
-        """One xdotool jump, then more than one 100 ms tick at rest."""
+        """One jump of the cursor, then more than one 100 ms tick at rest."""
         self.cursor = (self.cursor[0] + dx, self.cursor[1] + dy)
         self.desktop.move(*self.cursor)
         time.sleep(0.35)
@@ -334,8 +330,7 @@ class GestureTest(GestureSteps, DesktopTestCase):
         self.app.type_into_save_dialog(os.path.join(saved, "piece.bmp"))
         self.app.answer("メッセージ", "Return")
         wait_for(self.canvas_visible, timeout=15, interval=0.1, what="the cut-out back")
-        d.move(527, 433)  # inside the traced triangle, moved by 10
-        d.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        d.click(527, 433, times=2)  # inside the traced triangle, moved by 10
         wait_for(lambda: not self.canvas_visible(), timeout=15, interval=0.1, what="the erase")
         self.recorder.clear()
         self.hold()
@@ -375,10 +370,8 @@ class GestureTest(GestureSteps, DesktopTestCase):
 
     def test_thousand_traces_leave_gdi_and_user_objects_as_they_were(self):
         out = os.path.join(self.desktop.root, "soak.json")
-        done = subprocess.run(
-            ["wine", os.path.join(HELPERS, "gesture_soak.exe"), self.desktop.windows_path(out),
-             self.recorder.windows_exe, "1000"],
-            env=self.recorder.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=900)
+        done = self.desktop.wine(os.path.join(HELPERS, "gesture_soak.exe"), self.desktop.windows_path(out),
+                                 self.recorder.windows_exe, "1000", check=False, env=self.recorder.env(), timeout=900)
         self.assertEqual(done.returncode, 0)
         with open(out) as f:
             soak = json.load(f)

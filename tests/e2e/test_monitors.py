@@ -24,8 +24,7 @@ class TwoMonitorTest(CutoutCase):
         return settings_file([(self.recorder.windows_exe + " up", "↑")])
 
     def double_click(self, x, y):
-        self.desktop.move(x, y)
-        self.desktop.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        self.desktop.click(x, y, times=2)
         self.wait_canvas(visible=False)
 
     def test_cutout_on_the_left_monitor_covers_the_desktop_and_holds_only_its_piece(self):

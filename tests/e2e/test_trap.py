@@ -122,7 +122,7 @@ class ErrorTrapTest(SettingsScreenCase):
                                            capture_output=True, text=True, check=True).stdout
                     self.assertIn("petariko::App::Start(bool) at ./src/app/app_win32.cpp:", named)
             self.desktop.release(1)
-            self.desktop.kill_wine()
+            self.desktop.end_programs()
             self.setUp()
 
 
