@@ -30,7 +30,7 @@ def scene_gesture(desktop, app):
     import shutil
     import time
     original = app.settings_bytes()
-    desktop.kill_wine()
+    desktop.end_programs()
     folder = os.path.join(desktop.root, "demo apps")
     os.makedirs(folder, exist_ok=True)
     recorder = os.path.join(folder, "recorder.exe")
@@ -40,9 +40,7 @@ def scene_gesture(desktop, app):
     lines = [" 1 ", " 2 ", " 3 ", desktop.windows_path(recorder) + r" Z:\demo docs\memo.txt", "↑→↓"] + [""] * 58
     with open(app.settings_path, "wb") as f:
         f.write(b"".join(line.encode("cp932") + b"\r\n" for line in lines))
-    desktop.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", "60", str(desktop.width),
-                  str(desktop.height - 60))
-    e2e_lib.wait_for(lambda: desktop.search(name="^pattern$"), what="the pattern window")
+    desktop.show_pattern()
     app.start()
 
     def canvas_visible():
@@ -64,7 +62,7 @@ def scene_gesture(desktop, app):
     with open(log, encoding="utf-8") as f:
         print("started:", json.loads(f.readline())["cmd"])
 
-    desktop.kill_wine()
+    desktop.end_programs()
     desktop.env.pop("RECORD_ARGS_FILE")
     with open(app.settings_path, "wb") as f:
         f.write(original)
@@ -102,9 +100,7 @@ def scene_settings(desktop, app):
 def scene_cutout(desktop, app):
     """Freezes the screen over a pattern, traces an outline, drags the cut-out, saves it, erases it."""
     import time
-    desktop.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", "60", str(desktop.width),
-                  str(desktop.height - 60))
-    e2e_lib.wait_for(lambda: desktop.search(name="^pattern$"), what="the pattern window")
+    desktop.show_pattern()
 
     def canvas():
         return next(w for w in desktop.windows() if w["class"] == "PetarikoCanvas")
@@ -132,22 +128,17 @@ def scene_cutout(desktop, app):
     scene_cutout_looks(desktop, canvas)
 
     app.choose(app.open_menu(1), 1)
-    desktop.wait_window(text="名前を付けて保存", visible=True)
+    desktop.wait_window(text=e2e_lib.SAVE_DIALOG, visible=True)
     shot(desktop, "14-cutout-save-dialog")
-    ids = desktop.search(name="^名前を付けて保存$")
-    desktop.xdotool("windowfocus", "--sync", ids[0], check=False)
-    desktop.key("ctrl+a")
     saved = os.path.join(desktop.root, "cutout.bmp")
-    desktop.type_text(desktop.windows_path(saved))
-    desktop.key("Return")
+    app.type_into_save_dialog(saved)
     app.message("メッセージ")
     shot(desktop, "15-cutout-saved-message")
     app.answer("メッセージ", "Return")
     e2e_lib.wait_for(lambda: canvas()["visible"], timeout=15, interval=0.1, what="the cut-out back")
     image = e2e_lib.read_bmp(saved)
     print(f"saved {image.width}x{image.height} BMP of the outline's bounding rectangle")
-    desktop.move(560, 420)
-    desktop.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+    desktop.click(560, 420, times=2)
     e2e_lib.wait_for(lambda: not canvas()["visible"], timeout=15, interval=0.1, what="the erase")
     shot(desktop, "16-cutout-erased")
 
@@ -155,15 +146,16 @@ def scene_cutout(desktop, app):
 def scene_cutout_looks(desktop, canvas):
     """The edge under the cursor, a see-through step and a quarter turn, each undone after its shot."""
     import time
-    x_id = desktop.search(class_name="petariko")[0]
     desktop.move(900, 700)
     time.sleep(0.5)  # the edge of the drag goes
     away = desktop.screenshot()
     desktop.move(560, 420)
     e2e_lib.wait_for(lambda: desktop.screenshot().data != away.data, timeout=15, what="the edge")
     shot(desktop, "17-cutout-edge-under-cursor")
-    desktop.xdotool("windowfocus", "--sync", x_id, check=False)
-    desktop.xdotool("keydown", "ctrl", "click", "5", "click", "5", "click", "5", "keyup", "ctrl")
+    desktop.focus(canvas())
+    desktop.key_down("ctrl")
+    desktop.wheel(-3)
+    desktop.key_up("ctrl")
     # Xvfb draws a window's opacity only under a compositing manager.
     compositor = subprocess.Popen(["xcompmgr"], env=desktop.env)
     try:
@@ -175,7 +167,7 @@ def scene_cutout_looks(desktop, canvas):
     desktop.key("ctrl+0")
     size = (canvas()["right"] - canvas()["left"], canvas()["bottom"] - canvas()["top"])
     desktop.move(900, 700)
-    desktop.xdotool("windowfocus", "--sync", x_id, check=False)
+    desktop.focus(canvas())
     desktop.key("2")
     e2e_lib.wait_for(lambda: (canvas()["bottom"] - canvas()["top"], canvas()["right"] - canvas()["left"]) == size,
                      timeout=15, what="the quarter turn")
