@@ -1,5 +1,6 @@
 """Runs the end-to-end suite with several parts side by side: each worker is a process of its own
-with its own Xvfb and Wine prefix, and takes the next part when it is done. A part is a test class,
+with its own Xvfb and Wine prefix (on Windows one worker on the user's desktop), and takes the next
+part when it is done. A part is a test class,
 or one test of a class that asks to be spread (SIDE_BY_SIDE), such as a share of the random run.
 Wine mostly waits for the tests' input, so two cores carry a few desktops at once. The longest
 parts go first, by their times in the last run here, or on a fresh checkout by part-seconds.json
@@ -75,8 +76,9 @@ def worker(queue, results):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--jobs", type=int, default=int(os.environ.get("PETARIKO_E2E_JOBS", "4")),
-                        help="desktops side by side (default 4, or PETARIKO_E2E_JOBS)")
+    # Windows has one interactive desktop: its parts run one at a time.
+    parser.add_argument("--jobs", type=int, default=int(os.environ.get("PETARIKO_E2E_JOBS", "1" if os.name == "nt" else "4")),
+                        help="desktops side by side (default 4, on Windows 1, or PETARIKO_E2E_JOBS)")
     parser.add_argument("names", nargs="*", help="test files (without .py) or single tests; all by default")
     args = parser.parse_args()
     sys.path.insert(0, HERE)
