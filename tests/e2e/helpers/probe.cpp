@@ -222,7 +222,6 @@ void Survey(FILE* file, const std::vector<DWORD>& pids) {
                GetAsyncKeyState(VK_MBUTTON) < 0 ? "true" : "false");
 }
 
-
 RECT VirtualScreen() {
   const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
   return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
@@ -261,7 +260,7 @@ void Button(int button, bool down) {
 }
 
 void Key(WORD vk, bool down) {
-  static const WORD kExtended[] = {VK_LEFT, VK_UP,    VK_RIGHT,  VK_DOWN,     VK_PRIOR, VK_NEXT,
+  static const WORD kExtended[] = {VK_LEFT, VK_UP,   VK_RIGHT,  VK_DOWN,   VK_PRIOR,    VK_NEXT,
                                    VK_END,  VK_HOME, VK_INSERT, VK_DELETE, VK_RCONTROL, VK_RMENU};
   INPUT input{};
   input.type = INPUT_KEYBOARD;
@@ -389,9 +388,9 @@ std::string ClipboardBitmap() {
   CloseClipboard();
   if (!read) return "{\"kind\":\"bitmap\"}";
   char buffer[160];
-  std::snprintf(buffer, sizeof(buffer), "{\"kind\":\"bitmap\",\"width\":%ld,\"height\":%ld,\"bottom_left\":[%lu,%lu,%lu]}",
-                size.bmWidth, size.bmHeight, (bottom_row[0] >> 16) & 0xFF, (bottom_row[0] >> 8) & 0xFF,
-                bottom_row[0] & 0xFF);
+  std::snprintf(buffer, sizeof(buffer),
+                "{\"kind\":\"bitmap\",\"width\":%ld,\"height\":%ld,\"bottom_left\":[%lu,%lu,%lu]}", size.bmWidth,
+                size.bmHeight, (bottom_row[0] >> 16) & 0xFF, (bottom_row[0] >> 8) & 0xFF, bottom_row[0] & 0xFF);
   return buffer;
 }
 
@@ -525,8 +524,8 @@ std::string Drop(int x, int y, const std::vector<std::wstring>& paths) {
 
 std::wstring Wide(const std::string& text) {
   std::wstring out(text.size(), L'\0');
-  out.resize(static_cast<size_t>(
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()))));
+  out.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                                                     static_cast<int>(out.size()))));
   return out;
 }
 
@@ -616,8 +615,8 @@ void Serve(const std::string& line, FILE* out) {
     args >> pid;
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     PROCESS_MEMORY_COUNTERS_EX counters{sizeof(counters)};
-    if (process && GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                                        sizeof(counters))) {
+    if (process &&
+        GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters))) {
       std::fprintf(out, "{\"kind\":\"memory\",\"private\":%llu}\n",
                    static_cast<unsigned long long>(counters.PrivateUsage));
     }
@@ -634,6 +633,8 @@ void Serve(const std::string& line, FILE* out) {
 int wmain(int argc, wchar_t** argv) {
   if (argc != 2 || std::wstring(argv[1]) != L"--serve") return 2;
   _setmode(_fileno(stdout), _O_BINARY);
+  // Places in pixels on every monitor, as the program sees them, not scaled for an unaware one.
+  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   // The drop's drag runs OLE's loop on this thread.
   OleInitialize(nullptr);
   std::string line;
