@@ -1,12 +1,44 @@
 #include "fakes/cp932_codec.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <stdexcept>
 
 namespace petariko::testing {
 
 namespace {
+
+#ifdef _WIN32
+
+// Windows has the code page itself (MinGW has no iconv): the calls and flags the program's own
+// codec uses, so that nothing is replaced by a best fit or a default character.
+std::optional<std::string> ToCp932(std::wstring_view text) {
+  if (text.empty()) return std::string();
+  const int length = static_cast<int>(text.size());
+  BOOL used_default = FALSE;
+  const int size =
+      WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, &used_default);
+  if (size <= 0 || used_default) return std::nullopt;
+  std::string bytes(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), size, nullptr, &used_default);
+  return bytes;
+}
+
+std::optional<std::wstring> FromCp932(std::string_view bytes) {
+  if (bytes.empty()) return std::wstring();
+  const int length = static_cast<int>(bytes.size());
+  const int size = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+  if (size <= 0) return std::nullopt;
+  std::wstring text(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data(), size);
+  return text;
+}
+
+#else
 
 std::optional<std::string> Convert(const char* to, const char* from, std::string_view input) {
   iconv_t cd = iconv_open(to, from);
@@ -23,21 +55,28 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
   return out;
 }
 
-}  // namespace
-
-std::optional<std::string> Cp932Codec::Encode(std::wstring_view text) const {
-  std::optional<std::string> bytes =
-      Convert("CP932", "WCHAR_T",
-              std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
-  // iconv maps a few characters one way only (U+00A5 to 5C); Windows refuses those as best fits.
-  return bytes && Decode(*bytes) == std::wstring(text) ? bytes : std::nullopt;
+std::optional<std::string> ToCp932(std::wstring_view text) {
+  return Convert("CP932", "WCHAR_T",
+                 std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
 }
 
-std::optional<std::wstring> Cp932Codec::Decode(std::string_view bytes) const {
+std::optional<std::wstring> FromCp932(std::string_view bytes) {
   std::optional<std::string> wide = Convert("WCHAR_T", "CP932", bytes);
   if (!wide) return std::nullopt;
   return std::wstring(reinterpret_cast<const wchar_t*>(wide->data()), wide->size() / sizeof(wchar_t));
 }
+
+#endif
+
+}  // namespace
+
+std::optional<std::string> Cp932Codec::Encode(std::wstring_view text) const {
+  std::optional<std::string> bytes = ToCp932(text);
+  // iconv maps a few characters one way only (U+00A5 to 5C); Windows refuses those as best fits.
+  return bytes && Decode(*bytes) == std::wstring(text) ? bytes : std::nullopt;
+}
+
+std::optional<std::wstring> Cp932Codec::Decode(std::string_view bytes) const { return FromCp932(bytes); }
 
 std::optional<std::string> AsciiCodec::Encode(std::wstring_view text) const {
   std::string out;

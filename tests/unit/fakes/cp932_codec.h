@@ -1,4 +1,5 @@
-// The Japanese system's ANSI code page (932) for tests on Linux, through iconv.
+// The Japanese system's ANSI code page (932) for the tests: through iconv on Linux, the
+// system's own tables on Windows.
 #pragma once
 
 #include "core/settings_file.h"
