@@ -302,10 +302,11 @@ class Desktop:
         """Runs a Windows program to its end (under Wine, through `wine`); options as run_quiet's."""
         return self.run_quiet(list(args) if ON_WINDOWS else ["wine", *args], **options)
 
-    def spawn(self, windows_exe, *args, cwd=None, extra_env=None, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL):
+    def spawn(self, windows_exe, *args, cwd=None, extra_env=None, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+              stderr=subprocess.DEVNULL):
         process = subprocess.Popen([windows_exe, *args] if ON_WINDOWS else ["wine", windows_exe, *args],
                                    env=dict(self.env, **(extra_env or {})), cwd=cwd, stdin=stdin, stdout=stdout,
-                                   stderr=subprocess.DEVNULL)
+                                   stderr=stderr)
         if self.job:
             self.job.add(process)
         self.processes.append(process)
@@ -548,14 +549,21 @@ class Petariko:
             return f.read()
 
     def start(self, wait_tray=True, cwd=None, extra_env=None):
-        self.process = self.desktop.spawn(self.exe, cwd=cwd, extra_env=extra_env)
+        # What the loader says when a start fails before the program runs (Wine prints it even
+        # with its debug output off) goes into the failure.
+        errors = os.path.join(self.directory, "start-errors.txt")
+        with open(errors, "wb") as stderr:
+            self.process = self.desktop.spawn(self.exe, cwd=cwd, extra_env=extra_env, stderr=stderr)
         if wait_tray:
             try:
                 self.wait_tray_icon(timeout=START_TIMEOUT)
             except AssertionError as missing:
+                with open(errors, "rb") as f:
+                    said = f.read()[-600:].decode(errors="replace")
                 raise AssertionError(f"{missing}; petariko.exe "
                                      + ("still runs" if self.process.poll() is None
-                                        else f"ended with exit code {self.process.returncode}")) from None
+                                        else f"ended with exit code {self.process.returncode}")
+                                     + (f"; it said: {said}" if said else "")) from None
         return self.process
 
     def private_bytes(self):
