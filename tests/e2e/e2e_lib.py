@@ -350,6 +350,10 @@ class Desktop:
     def _windows_point(self, x, y):
         return x - self.offset[0], y - self.offset[1]
 
+    def centre(self, rect):
+        """The picture point in the middle of a rectangle in Windows coordinates (a window record)."""
+        return (rect["left"] + rect["right"]) // 2 + self.offset[0], (rect["top"] + rect["bottom"]) // 2 + self.offset[1]
+
     def move(self, x, y):
         at = self.ask("move %d %d" % self._windows_point(x, y))[0]
         assert (at["x"], at["y"]) == self._windows_point(x, y), f"the cursor went to {at}, not {(x, y)}"
@@ -585,8 +589,7 @@ class Petariko:
         d = self.desktop
         icons = []
         for host in self.host_windows():
-            for r in d.ask(f"tray {host['hwnd']} {TRAY_ICON_ID}"):
-                icons.append(((r["left"] + r["right"]) // 2 + d.offset[0], (r["top"] + r["bottom"]) // 2 + d.offset[1]))
+            icons += [d.centre(r) for r in d.ask(f"tray {host['hwnd']} {TRAY_ICON_ID}")]
         return icons or self._wine_tray_icons()
 
     def _wine_tray_icons(self):
@@ -641,8 +644,7 @@ class Petariko:
         d = self.desktop
         items = [r for r in d.ask(f"menu {menu['hwnd']}") if not r.get("separator")]
         if items:
-            item = items[row]
-            return (item["left"] + item["right"]) // 2 + d.offset[0], (item["top"] + item["bottom"]) // 2 + d.offset[1]
+            return d.centre(items[row])
         # Wine: a menu's items cannot be asked from another process; its rows are 21 pixels high,
         # a separator 9.
         return menu["left"] + 40 + d.offset[0], menu["top"] + (14, 44, 65, 95)[row] + d.offset[1]
