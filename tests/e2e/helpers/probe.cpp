@@ -234,20 +234,37 @@ void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0, DWORD data = 0) {
   SendInput(1, &input, sizeof(input));
 }
 
-// Absolute input is in 65536ths of the virtual screen: the first guess is corrected by what the
-// cursor shows, since systems differ in how they round it back to pixels.
+// The cursor once it has stayed put for a moment. Under Wine another process can report an
+// earlier move late (the X server's motion for it), which puts the cursor back there briefly.
+POINT SettledCursor(int x, int y) {
+  POINT at{}, before{};
+  GetCursorPos(&at);
+  for (int wait = 0; wait < 10 && !(at.x == x && at.y == y); ++wait) {
+    before = at;
+    Sleep(15);
+    GetCursorPos(&at);
+    if (at.x == before.x && at.y == before.y && wait >= 2) break;
+  }
+  return at;
+}
+
+// Absolute input is in 65536ths of the virtual screen: a miss of a pixel or two is corrected,
+// since systems differ in how they round it back to pixels; a larger one is a late report of an
+// earlier move, so the same place is asked again.
 POINT MoveTo(int x, int y) {
   const RECT screen = VirtualScreen();
   const LONG width = screen.right - screen.left, height = screen.bottom - screen.top;
   LONG nx = ((x - screen.left) * 65536LL + width - 1) / width, ny = ((y - screen.top) * 65536LL + height - 1) / height;
   POINT at{};
-  for (int attempt = 0; attempt < 4; ++attempt) {
+  for (int attempt = 0; attempt < 6; ++attempt) {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, std::min(std::max(nx, 0L), 65535L),
               std::min(std::max(ny, 0L), 65535L));
-    GetCursorPos(&at);
+    at = SettledCursor(x, y);
     if (at.x == x && at.y == y) break;
-    nx += (x - at.x) * ((65536 + width - 1) / width);
-    ny += (y - at.y) * ((65536 + height - 1) / height);
+    if (std::abs(x - at.x) <= 2 && std::abs(y - at.y) <= 2) {
+      nx += (x - at.x) * ((65536 + width - 1) / width);
+      ny += (y - at.y) * ((65536 + height - 1) / height);
+    }
   }
   return at;
 }
