@@ -57,6 +57,11 @@ def shown_cutouts(windows, screen_width):
             and w["right"] - w["left"] < screen_width]
 
 
+def rect(window):
+    """A window record's rectangle: (left, top, right, bottom)."""
+    return window["left"], window["top"], window["right"], window["bottom"]
+
+
 def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
     """Polls until predicate() returns a truthy value, which is returned."""
     deadline = time.monotonic() + timeout
@@ -735,8 +740,24 @@ class DesktopTestCase(unittest.TestCase):
         cls.desktop = shared_desktop(cls.WIDTH, cls.HEIGHT, cls.HEADS, cls.DPI)
 
     def tearDown(self):
+        result = self._outcome.result  # since Python 3.11 a failure is in it before tearDown
+        if any(test is self for test, _ in result.failures + result.errors):
+            self.describe_desktop()
         self.desktop.let_go()
         self.desktop.end_programs()
+
+    def describe_desktop(self):
+        """What a failure left on the desktop, in the part's output (all that a CI log keeps), and
+        its picture."""
+        with contextlib.suppress(Exception):
+            windows = self.desktop.windows()
+            names = {w["hwnd"]: f'{w["class"]} "{w["text"]}"' for w in windows}
+            print("the desktop at the failure, visible windows from the top:")
+            for w in windows:
+                if w["kind"] == "top" and w["visible"]:
+                    print(f'  {names[w["hwnd"]]} at {rect(w)}' + (" foreground" if w["foreground"] else "")
+                          + (f' focus {names.get(w["focus"], w["focus"])}' if w["focus"] else ""))
+            self.screenshot("failure")
 
     def screenshot(self, label):
         return self.desktop.screenshot(save_as=f"{type(self).__name__}/{self._testMethodName}-{label}.png")

@@ -19,7 +19,7 @@ import sys
 import time
 
 import e2e_lib
-from e2e_lib import PATTERN_TOP, SAVE_DIALOG, Desktop, Petariko, ProbeSession
+from e2e_lib import PATTERN_TOP, SAVE_DIALOG, Desktop, Petariko, ProbeSession, rect
 from test_gesture import Recorder, settings_file
 
 HOLD_S = 0.9  # a slow click: the button held still past the hold time (3 ticks of 100 ms)
@@ -661,10 +661,6 @@ def read_spans(text):
         first, _, last = part.partition("-")
         out += range(int(first), int(last or first) + 1)
     return out
-
-
-def rect(w):
-    return w["left"], w["top"], w["right"], w["bottom"]
 
 
 def visible_rect(canvas):
