@@ -355,9 +355,10 @@ class Desktop:
     def _windows_point(self, x, y):
         return x - self.offset[0], y - self.offset[1]
 
-    def centre(self, rect):
+    def centre(self, window):
         """The picture point in the middle of a rectangle in Windows coordinates (a window record)."""
-        return (rect["left"] + rect["right"]) // 2 + self.offset[0], (rect["top"] + rect["bottom"]) // 2 + self.offset[1]
+        left, top, right, bottom = rect(window)
+        return (left + right) // 2 + self.offset[0], (top + bottom) // 2 + self.offset[1]
 
     def move(self, x, y):
         at = self.ask("move %d %d" % self._windows_point(x, y))[0]
