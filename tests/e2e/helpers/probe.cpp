@@ -276,7 +276,7 @@ void Button(int button, bool down) {
   if (button >= 1 && button <= 3) SendMouse(kFlags[button - 1][down ? 1 : 0]);
 }
 
-void Key(WORD vk, bool down) {
+INPUT KeyInput(WORD vk, bool down) {
   static const WORD kExtended[] = {VK_LEFT, VK_UP,   VK_RIGHT,  VK_DOWN,   VK_PRIOR,    VK_NEXT,
                                    VK_END,  VK_HOME, VK_INSERT, VK_DELETE, VK_RCONTROL, VK_RMENU};
   INPUT input{};
@@ -287,7 +287,7 @@ void Key(WORD vk, bool down) {
   for (const WORD extended : kExtended) {
     if (vk == extended) input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
   }
-  SendInput(1, &input, sizeof(input));
+  return input;
 }
 
 void Type(const std::wstring& text) {
@@ -311,7 +311,15 @@ bool Focus(HWND hwnd) {
   const bool attached = theirs && theirs != ours && AttachThreadInput(ours, theirs, TRUE);
   SetForegroundWindow(hwnd);
   if (attached) AttachThreadInput(ours, theirs, FALSE);
-  return GetForegroundWindow() == GetAncestor(hwnd, GA_ROOT);
+  // Keys go to the focus of the window's own thread, which takes the activation a moment later.
+  const HWND root = GetAncestor(hwnd, GA_ROOT);
+  const DWORD thread = GetWindowThreadProcessId(root, nullptr);
+  GUITHREADINFO info{sizeof(info)};
+  for (int waited = 0; waited < 1000 && GetForegroundWindow() == root; waited += 10) {
+    if (GetGUIThreadInfo(thread, &info) && info.hwndActive == root) break;
+    Sleep(10);
+  }
+  return GetForegroundWindow() == root;
 }
 
 // CAPTUREBLT takes layered windows in, as a user sees them.
@@ -596,7 +604,11 @@ void Serve(const std::string& line, FILE* out) {
     args >> notches;
     SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(notches * WHEEL_DELTA));
   } else if (verb == "keys") {
-    for (std::string token; args >> token;) Key(static_cast<WORD>(std::atoi(token.c_str() + 1)), token[0] == '+');
+    // One call for the whole combination, which the system inserts with no other input between.
+    std::vector<INPUT> inputs;
+    for (std::string token; args >> token;)
+      inputs.push_back(KeyInput(static_cast<WORD>(std::atoi(token.c_str() + 1)), token[0] == '+'));
+    if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   } else if (verb == "type") {
     Type(wide_rest);
   } else if (verb == "focus") {
