@@ -183,7 +183,7 @@ class SettingsScreenTest(SettingsScreenCase):
         screen = self.open_screen(app)
         self.click(self.control(screen, "バージョン"))
         about = d.wait_window(**{"class": ABOUT, "visible": True})
-        for top, key in ((about, "Return"), (screen, "alt+F4")):
+        for top, button in ((about, "閉じる"), (screen, "キャンセル")):
             # A window opened by another program covers it.
             d.spawn(os.path.join(e2e_lib.HELPERS, "pattern.exe"), "0", "60", str(d.width), str(d.height - 60))
             corner = (top["left"] + 4, top["bottom"] - 4)
@@ -191,10 +191,9 @@ class SettingsScreenTest(SettingsScreenCase):
             app.raise_tray()
             d.click(*app.wait_tray_icon())
             wait_for(lambda: d.screenshot().pixel(*corner) == YELLOW, what=f"{top['text']} in front")
-            # Wine's own tray window may keep the activation: a click on the window takes it.
-            d.click(*corner)
-            self.focus(top)
-            d.key(key)
+            # Closed by a click, which goes by place: twice in many loaded runs under Wine a key sent
+            # here, after the activations of the tray, the pattern and the program, did not arrive.
+            self.click(self.control(top, button))
             self.wait_closed(top["class"])
         self.assertEqual(app.settings_bytes(), settings_file(1, 2, 3))
 
