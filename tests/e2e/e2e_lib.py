@@ -559,11 +559,12 @@ class Petariko:
             return f.read()
 
     def start(self, wait_tray=True, cwd=None, extra_env=None):
-        # What the loader says when a start fails before the program runs (Wine prints it even
-        # with its debug output off) goes into the failure.
+        # What the loader says when a start fails before the program runs goes into the failure;
+        # under Wine with its errors, which a normal start prints one line of.
         errors = os.path.join(self.directory, "start-errors.txt")
         with open(errors, "wb") as stderr:
-            self.process = self.desktop.spawn(self.exe, cwd=cwd, extra_env=extra_env, stderr=stderr)
+            self.process = self.desktop.spawn(self.exe, cwd=cwd, stderr=stderr,
+                                              extra_env=dict({"WINEDEBUG": "-all,err+all"}, **(extra_env or {})))
         if wait_tray:
             try:
                 self.wait_tray_icon(timeout=START_TIMEOUT)
